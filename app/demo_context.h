@@ -1,0 +1,39 @@
+// The one application object: Direct3D interface and device, projection,
+// current scene number and the shared render target.
+#ifndef ZELVARO_APP_DEMO_CONTEXT_H
+#define ZELVARO_APP_DEMO_CONTEXT_H
+
+#include <d3d8.h>
+
+#include "../math/d3dx8math.h"
+
+struct TextureRecord;
+
+class DemoContext {
+public:
+    IDirect3D8* direct3D;
+    IDirect3DDevice8* device;
+    D3DXMATRIX projection;
+    int sceneNumber;  // 1..14 once the scenes exist, 0 before
+    TextureRecord* renderTarget;
+    IDirect3DSurface8* targetSurface;
+    IDirect3DSurface8* targetDepthSurface;
+    IDirect3DSurface8* savedBackBuffer;
+    IDirect3DSurface8* savedDepthSurface;
+
+    DemoContext();
+
+    HRESULT createDevice(HWND window);      // demo_context.cpp
+    void setupRenderStates();               // demo_context.cpp
+    void renderFrame();                     // demo_context.cpp
+    void runPreRender();                    // scene_registry.cpp
+    void renderScene();                     // scene_registry.cpp
+    void createRenderTarget(int width, int height);  // render_target.cpp
+};
+
+extern DemoContext* demoContext;
+
+void initDemo(HWND window);
+void shutdownDemo();
+
+#endif  // ZELVARO_APP_DEMO_CONTEXT_H
