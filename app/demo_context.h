@@ -31,9 +31,22 @@ public:
     void createRenderTarget(int width, int height);  // render_target.cpp
 };
 
-extern DemoContext* demoContext;
+extern DemoContext* demoContext;  // null until initDemo, never reset
+
+// The main window, kept by initDemo for the audio start.
+extern HWND demoWindow;
+
+// The desktop size read before the display mode changes (createMainWindow);
+// shutdownDemo sets it back.
+extern int savedScreenWidth;
+extern int savedScreenHeight;
 
 void initDemo(HWND window);
 void shutdownDemo();
+
+// A start-up step the demo cannot run without failed (the window, the device,
+// the audio output): one line "zelvaro: cannot <what>: <reason>" on standard
+// error, then the process ends with exit code 1.
+[[noreturn]] void exitWithStartupError(const char* what, const char* reason);
 
 #endif  // ZELVARO_APP_DEMO_CONTEXT_H

@@ -20,4 +20,7 @@ public:
     float frameSeconds() const { return frameSecondsValue; }
 };
 
+// The one frame timer: started on WM_CREATE, updated once per rendered frame.
+extern FrameTimer frameTimer;
+
 #endif  // ZELVARO_APP_FRAME_TIMER_H

@@ -7,9 +7,6 @@
 #include "frame_timer.h"
 
 extern int windowActive;  // frames are rendered only while non-zero
-extern FrameTimer frameTimer;
-extern int savedScreenWidth;   // desktop size read before the mode change
-extern int savedScreenHeight;
 extern HWND mainWindow;
 extern HINSTANCE mainInstance;
 

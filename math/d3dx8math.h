@@ -9,6 +9,11 @@
 
 #include <d3d8.h>
 
+struct D3DXVECTOR2 {
+    float x;
+    float y;
+};
+
 struct D3DXVECTOR3 : D3DVECTOR {
     D3DXVECTOR3() = default;
     D3DXVECTOR3(float x0, float y0, float z0) : D3DVECTOR{x0, y0, z0} {}
@@ -49,6 +54,36 @@ D3DXMATRIX* WINAPI D3DXMatrixPerspectiveFovLH(D3DXMATRIX* out, float fovy, float
 D3DXMATRIX* WINAPI D3DXMatrixInverse(D3DXMATRIX* out, float* determinant, const D3DXMATRIX* m);
 D3DXVECTOR3* WINAPI D3DXVec3Normalize(D3DXVECTOR3* out, const D3DXVECTOR3* v);
 D3DXVECTOR4* WINAPI D3DXVec3Transform(D3DXVECTOR4* out, const D3DXVECTOR3* v, const D3DXMATRIX* m);
+
+// (x, y, z, 1) * m divided by the resulting w (a zero w leaves the division out).
+D3DXVECTOR3* WINAPI D3DXVec3TransformCoord(D3DXVECTOR3* out, const D3DXVECTOR3* v,
+                                           const D3DXMATRIX* m);
+// (x, y, z, 0) * m: directions and normals, translation ignored.
+D3DXVECTOR3* WINAPI D3DXVec3TransformNormal(D3DXVECTOR3* out, const D3DXVECTOR3* v,
+                                            const D3DXMATRIX* m);
+// (x, y, 0, 1) * m, all four components kept.
+D3DXVECTOR4* WINAPI D3DXVec2Transform(D3DXVECTOR4* out, const D3DXVECTOR2* v, const D3DXMATRIX* m);
+// (x, y, 0, 0) * m, first two components.
+D3DXVECTOR2* WINAPI D3DXVec2TransformNormal(D3DXVECTOR2* out, const D3DXVECTOR2* v,
+                                            const D3DXMATRIX* m);
+// (x, y, z, w) * m.
+D3DXVECTOR4* WINAPI D3DXVec4Transform(D3DXVECTOR4* out, const D3DXVECTOR4* v, const D3DXMATRIX* m);
+
+// Quaternions rotate like the matrices: D3DXQuaternionMultiply(out, q1, q2)
+// is the rotation q1 followed by q2.
+D3DXQUATERNION* WINAPI D3DXQuaternionMultiply(D3DXQUATERNION* out, const D3DXQUATERNION* q1,
+                                              const D3DXQUATERNION* q2);
+// Roll about Z, then pitch about X, then yaw about Y.
+D3DXQUATERNION* WINAPI D3DXQuaternionRotationYawPitchRoll(D3DXQUATERNION* out, float yaw,
+                                                          float pitch, float roll);
+D3DXMATRIX* WINAPI D3DXMatrixRotationQuaternion(D3DXMATRIX* out, const D3DXQUATERNION* q);
+
+inline D3DXMATRIX* D3DXMatrixIdentity(D3DXMATRIX* out) {
+    if (out == nullptr) return nullptr;
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c) out->m[r][c] = r == c ? 1.0f : 0.0f;
+    return out;
+}
 
 // The D3DX reporting routine: writes "D3DX: <message>\r\n" to the debugger
 // output when the "debug" entry of the "Direct3D" profile section is at least

@@ -7,6 +7,9 @@
 
 #define D3DX_DEFAULT ((UINT)-1)
 
+// The file holds no image that any decoder accepts.
+#define D3DXERR_INVALIDDATA MAKE_D3DHRESULT(2905)
+
 #define D3DX_FILTER_NONE (1 << 0)
 #define D3DX_FILTER_POINT (2 << 0)
 #define D3DX_FILTER_LINEAR (3 << 0)

@@ -125,6 +125,11 @@ typedef GUID IID;
 #define ERROR_NOT_ENOUGH_MEMORY 8L
 #define ERROR_INVALID_PARAMETER 87L
 #define ERROR_MORE_DATA 234L
+#define ERROR_PATH_NOT_FOUND 3L
+#define ERROR_TOO_MANY_OPEN_FILES 4L
+#define ERROR_INSUFFICIENT_BUFFER 122L
+#define ERROR_MR_MID_NOT_FOUND 317L
+#define ERROR_FILE_INVALID 1006L
 
 // ---------------------------------------------------------------- window messages
 #define WM_NULL 0x0000

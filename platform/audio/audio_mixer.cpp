@@ -1,0 +1,103 @@
+#include "audio_mixer.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+void addSaturated(int16_t* target, const int16_t* source, size_t count) {
+    for (size_t i = 0; i < count; ++i) {
+        const int sum = int(target[i]) + int(source[i]);
+        target[i] = int16_t(std::clamp(sum, -32768, 32767));
+    }
+}
+
+}  // namespace
+
+uint32_t AudioMixer::add(std::unique_ptr<AudioStream> stream) {
+    std::lock_guard<std::mutex> lock(mutex);
+    const uint32_t handle = nextHandle++;
+    if (nextHandle == 0) nextHandle = 1;
+    streams[handle] = std::move(stream);
+    return handle;
+}
+
+bool AudioMixer::contains(uint32_t handle) {
+    std::lock_guard<std::mutex> lock(mutex);
+    return streams.count(handle) != 0;
+}
+
+AudioBytes AudioMixer::bytesOf(uint32_t handle) {
+    std::lock_guard<std::mutex> lock(mutex);
+    auto found = streams.find(handle);
+    return found == streams.end() ? nullptr : found->second->mp3;
+}
+
+bool AudioMixer::play(uint32_t handle, std::unique_ptr<AudioDecoder> decoder) {
+    std::unique_lock<std::mutex> lock(mutex);
+    auto found = streams.find(handle);
+    if (found == streams.end()) return false;
+    AudioStream& stream = *found->second;
+    std::swap(stream.decoder, decoder);
+    stream.playing = true;
+    stream.startPending = true;
+    stream.deliveredBytes = 0;
+    lock.unlock();
+    decoder.reset();  // the old decoder is freed outside the lock
+    return true;
+}
+
+uint64_t AudioMixer::heardDeviceBytes(const AudioLatency& latency) {
+    uint64_t heard = deviceBytes;
+    if (latency.periodBytes > 0 && deviceBytes > 0) {
+        const double seconds = std::chrono::duration<double>(Clock::now() - lastMix).count();
+        const double ahead = std::clamp(seconds * double(audioBytesPerSecond), 0.0,
+                                        double(latency.periodBytes));
+        heard += uint64_t(ahead);
+    }
+    heard = heard > latency.delayBytes ? heard - latency.delayBytes : 0;
+    lastHeard = std::max(lastHeard, heard);
+    return lastHeard;
+}
+
+int64_t AudioMixer::position(uint32_t handle, const AudioLatency& latency) {
+    std::lock_guard<std::mutex> lock(mutex);
+    auto found = streams.find(handle);
+    if (found == streams.end()) return -1;
+    const AudioStream& stream = *found->second;
+    const uint64_t heard = heardDeviceBytes(latency);
+    if (!stream.playing || stream.startPending || heard <= stream.startDeviceBytes) return 0;
+    const uint64_t played = std::min(heard - stream.startDeviceBytes, stream.deliveredBytes);
+    return int64_t(played - played % audioFrameBytes);
+}
+
+void AudioMixer::mix(unsigned char* out, size_t bytes) {
+    std::memset(out, 0, bytes);
+    std::lock_guard<std::mutex> lock(mutex);
+    if (scratch.size() < bytes) scratch.resize(bytes);
+    for (auto& entry : streams) {
+        AudioStream& stream = *entry.second;
+        if (!stream.playing || !stream.decoder) continue;
+        if (stream.startPending) {
+            stream.startPending = false;
+            stream.startDeviceBytes = deviceBytes;
+        }
+        const size_t got = stream.decoder->read(scratch.data(), bytes);
+        stream.deliveredBytes += got;
+        addSaturated(reinterpret_cast<int16_t*>(out),
+                     reinterpret_cast<const int16_t*>(scratch.data()), got / 2);
+    }
+    deviceBytes += bytes;
+    lastMix = Clock::now();
+}
+
+void AudioMixer::reset() {
+    std::map<uint32_t, std::unique_ptr<AudioStream>> freed;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        freed.swap(streams);
+        deviceBytes = 0;
+        lastHeard = 0;
+        lastMix = Clock::time_point{};
+    }
+}

@@ -1,0 +1,434 @@
+// The device's life (creation, GL context, destruction), presentation and
+// reading pictures back.
+#include "d3d8_device.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "../win32/win32_sdl.h"
+#include "d3d8_format.h"
+#include "d3d8_interface.h"
+#include "d3d8_texture.h"
+#include "d3d8_vertex_buffer.h"
+
+namespace {
+
+// The device whose GL context is current on this (the only) thread.
+D3d8Device* currentDevice = nullptr;
+
+}  // namespace
+
+HRESULT d3d8CreateDevice(D3d8Interface* direct3D, HWND focusWindow, DWORD behaviorFlags,
+                         D3DPRESENT_PARAMETERS* parameters, D3d8Device** device) {
+    D3d8Device* created = new D3d8Device(direct3D, focusWindow, behaviorFlags);
+    const HRESULT result = created->initialise(*parameters);
+    if (FAILED(result)) {
+        created->Release();
+        return result;
+    }
+    parameters->BackBufferWidth = created->presentParameters.BackBufferWidth;
+    parameters->BackBufferHeight = created->presentParameters.BackBufferHeight;
+    parameters->BackBufferFormat = created->presentParameters.BackBufferFormat;
+    *device = created;
+    return D3D_OK;
+}
+
+D3d8Device::D3d8Device(D3d8Interface* direct3DInterface, HWND focus, DWORD flags)
+    : direct3D(direct3DInterface), focusWindow(focus), behaviorFlags(flags) {
+    direct3D->AddRef();
+}
+
+HRESULT D3d8Device::initialise(const D3DPRESENT_PARAMETERS& parameters) {
+    presentParameters = parameters;
+    if (!parameters.Windowed) {
+        // The program runs windowed on a window covering the screen; exclusive
+        // full-screen is not offered.
+        std::fprintf(stderr, "CreateDevice: only windowed devices are supported\n");
+        return D3DERR_INVALIDCALL;
+    }
+    D3DFORMAT format = parameters.BackBufferFormat;
+    if (format == D3DFMT_UNKNOWN) format = D3DFMT_X8R8G8B8;
+    if (format != D3DFMT_X8R8G8B8 && format != D3DFMT_A8R8G8B8 && format != D3DFMT_R5G6B5) {
+        std::fprintf(stderr, "CreateDevice: back buffer format %d is not supported\n", format);
+        return D3DERR_INVALIDCALL;
+    }
+    if (parameters.EnableAutoDepthStencil &&
+        d3d8CheckFormat(D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE, parameters.AutoDepthStencilFormat) != D3D_OK) {
+        std::fprintf(stderr, "CreateDevice: depth-stencil format %d is not supported\n",
+                     parameters.AutoDepthStencilFormat);
+        return D3DERR_INVALIDCALL;
+    }
+
+    HWND deviceWindow = parameters.hDeviceWindow != nullptr ? parameters.hDeviceWindow : focusWindow;
+    window = deviceWindow != nullptr ? win32GetSdlWindow(deviceWindow) : nullptr;
+    int width = static_cast<int>(parameters.BackBufferWidth);
+    int height = static_cast<int>(parameters.BackBufferHeight);
+    if (window == nullptr) {
+        // No window of ours (tests, tools): a hidden window carries the context.
+        if (width <= 0) width = 640;
+        if (height <= 0) height = 480;
+        window = SDL_CreateWindow("zelvaro", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width,
+                                  height, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+        if (window == nullptr) {
+            std::fprintf(stderr, "CreateDevice: cannot create a window (%s)\n", SDL_GetError());
+            return D3DERR_NOTAVAILABLE;
+        }
+        ownsWindow = true;
+    } else if (width <= 0 || height <= 0) {
+        int clientWidth = 0;
+        int clientHeight = 0;
+        SDL_GetWindowSize(window, &clientWidth, &clientHeight);
+        if (width <= 0) width = clientWidth;
+        if (height <= 0) height = clientHeight;
+    }
+    if (width <= 0 || height <= 0 || width > 8192 || height > 8192) {
+        std::fprintf(stderr, "CreateDevice: back buffer size %d x %d is not usable\n", width, height);
+        return D3DERR_INVALIDCALL;
+    }
+
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    glContext = SDL_GL_CreateContext(window);
+    if (glContext == nullptr) {
+        std::fprintf(stderr, "CreateDevice: no OpenGL 3.3 core context (%s)\n", SDL_GetError());
+        return D3DERR_NOTAVAILABLE;
+    }
+    currentDevice = nullptr;
+    makeCurrent();
+    // A windowed Direct3D 8 device presents without waiting for the display.
+    SDL_GL_SetSwapInterval(0);
+
+    presentParameters.BackBufferWidth = static_cast<UINT>(width);
+    presentParameters.BackBufferHeight = static_cast<UINT>(height);
+    presentParameters.BackBufferFormat = format;
+    presentParameters.BackBufferCount = 1;
+
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGenVertexArrays(1, &vertexArray);
+    glBindVertexArray(vertexArray);
+    glGenBuffers(1, &upBuffer);
+    // What a vertex format without a colour or coordinates reads: white, (0, 0).
+    glVertexAttrib4f(kD3d8AttribDiffuse, 1.0f, 1.0f, 1.0f, 1.0f);
+    for (GLuint set = 0; set < kD3d8TexCoordSets; ++set) glVertexAttrib4f(kD3d8AttribTexCoord0 + set, 0, 0, 0, 1);
+    glGenFramebuffers(1, &readFramebuffer);
+
+    backBuffer = newSurface(D3d8SurfaceKind::colorTarget, presentParameters.BackBufferWidth,
+                            presentParameters.BackBufferHeight, format, D3DUSAGE_RENDERTARGET,
+                            D3DPOOL_DEFAULT);
+    if (parameters.EnableAutoDepthStencil) {
+        autoDepthStencil = newSurface(D3d8SurfaceKind::depthStencil, presentParameters.BackBufferWidth,
+                                      presentParameters.BackBufferHeight,
+                                      parameters.AutoDepthStencilFormat, D3DUSAGE_DEPTHSTENCIL,
+                                      D3DPOOL_DEFAULT);
+    }
+    const D3d8FormatInfo* info = d3d8FindFormat(format);
+    glGenTextures(1, &frontTexture);
+    glBindTexture(GL_TEXTURE_2D, frontTexture);
+    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(info->internalFormat), width, height, 0,
+                 info->uploadFormat, info->uploadType, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    glGenFramebuffers(1, &frontFramebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, frontFramebuffer);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, frontTexture, 0);
+    glClearColor(0, 0, 0, 0);
+    glClear(GL_COLOR_BUFFER_BIT);
+
+    renderTarget = backBuffer;
+    renderTarget->AddRef();
+    depthStencil = autoDepthStencil;
+    if (depthStencil != nullptr) depthStencil->AddRef();
+    setDefaultStates();
+
+    // The back buffer starts black, its depth at the far plane.
+    bindFramebuffer();
+    glDisable(GL_SCISSOR_TEST);
+    glClearDepth(1.0);
+    glClearStencil(0);
+    glDepthMask(GL_TRUE);
+    glStencilMask(0xff);
+    glClear(GL_COLOR_BUFFER_BIT | (depthStencil != nullptr ? GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT : 0));
+    dirty = kD3d8DirtyAll;
+    if (glGetError() != GL_NO_ERROR) {
+        std::fprintf(stderr, "CreateDevice: OpenGL refused the device's buffers\n");
+        return D3DERR_NOTAVAILABLE;
+    }
+    return D3D_OK;
+}
+
+D3d8Device::~D3d8Device() {
+    if (glContext != nullptr) {
+        makeCurrent();
+        for (D3d8Texture*& texture : textures) {
+            if (texture != nullptr) texture->Release();
+            texture = nullptr;
+        }
+        if (streamSource != nullptr) streamSource->Release();
+        streamSource = nullptr;
+        if (renderTarget != nullptr) renderTarget->Release();
+        if (depthStencil != nullptr) depthStencil->Release();
+        renderTarget = nullptr;
+        depthStencil = nullptr;
+        if (backBuffer != nullptr) backBuffer->Release();
+        if (autoDepthStencil != nullptr) autoDepthStencil->Release();
+        // Whatever the program still holds loses its GL objects now, while
+        // the context exists; the objects themselves stay valid to release.
+        std::vector<D3d8Texture*> leftTextures(liveTextures.begin(), liveTextures.end());
+        std::vector<D3d8Surface*> leftSurfaces(liveSurfaces.begin(), liveSurfaces.end());
+        std::vector<D3d8VertexBuffer*> leftBuffers(liveVertexBuffers.begin(), liveVertexBuffers.end());
+        liveTextures.clear();
+        liveSurfaces.clear();
+        liveVertexBuffers.clear();
+        for (D3d8Texture* texture : leftTextures) texture->orphan();
+        for (D3d8Surface* surface : leftSurfaces) surface->orphan();
+        for (D3d8VertexBuffer* buffer : leftBuffers) buffer->orphan();
+        for (auto& entry : programs) glDeleteProgram(entry.second.program);
+        for (auto& entry : samplers) glDeleteSamplers(1, &entry.second);
+        for (FramebufferEntry& entry : framebuffers) glDeleteFramebuffers(1, &entry.framebuffer);
+        glDeleteFramebuffers(1, &frontFramebuffer);
+        glDeleteFramebuffers(1, &readFramebuffer);
+        glDeleteTextures(1, &frontTexture);
+        glDeleteBuffers(1, &upBuffer);
+        glDeleteVertexArrays(1, &vertexArray);
+        SDL_GL_MakeCurrent(window, nullptr);
+        SDL_GL_DeleteContext(static_cast<SDL_GLContext>(glContext));
+    }
+    if (currentDevice == this) currentDevice = nullptr;
+    if (ownsWindow && window != nullptr) SDL_DestroyWindow(window);
+    direct3D->Release();
+}
+
+void D3d8Device::makeCurrent() {
+    if (currentDevice == this) return;
+    SDL_GL_MakeCurrent(window, static_cast<SDL_GLContext>(glContext));
+    currentDevice = this;
+}
+
+void D3d8Device::forgetTexture(D3d8Texture* texture) {
+    liveTextures.erase(texture);
+    for (D3d8Texture*& bound : textures) {
+        if (bound == texture) bound = nullptr;  // cannot happen while bound: the binding holds a reference
+    }
+}
+
+void D3d8Device::forgetSurface(D3d8Surface* surface) {
+    liveSurfaces.erase(surface);
+    const GLuint texture = surface->glTexture;
+    const GLuint renderbuffer = surface->glRenderbuffer;
+    auto uses = [&](const FramebufferEntry& entry) {
+        return (texture != 0 && entry.colorTexture == texture &&
+                entry.colorLevel == static_cast<GLint>(surface->level)) ||
+               (renderbuffer != 0 && entry.depthRenderbuffer == renderbuffer);
+    };
+    for (FramebufferEntry& entry : framebuffers) {
+        if (uses(entry)) {
+            makeCurrent();
+            glDeleteFramebuffers(1, &entry.framebuffer);
+            if (boundFramebuffer == entry.framebuffer) boundFramebuffer = ~0u;
+        }
+    }
+    framebuffers.erase(std::remove_if(framebuffers.begin(), framebuffers.end(), uses), framebuffers.end());
+}
+
+void D3d8Device::forgetVertexBuffer(D3d8VertexBuffer* buffer) {
+    liveVertexBuffers.erase(buffer);
+    if (layoutBuffer == buffer->glBuffer || layoutBuffer == buffer->glWrappedBuffer) layoutBuffer = ~0u;
+}
+
+HRESULT D3d8Device::QueryInterface(REFIID, void** object) {
+    if (object != nullptr) *object = nullptr;
+    return E_NOINTERFACE;
+}
+
+ULONG D3d8Device::AddRef() { return ++refCount; }
+
+ULONG D3d8Device::Release() {
+    const ULONG count = --refCount;
+    if (count == 0) delete this;
+    return count;
+}
+
+HRESULT D3d8Device::TestCooperativeLevel() { return D3D_OK; }
+
+UINT D3d8Device::GetAvailableTextureMem() { return 256u * 1024u * 1024u; }
+
+HRESULT D3d8Device::GetDirect3D(IDirect3D8** result) {
+    if (result == nullptr) return D3DERR_INVALIDCALL;
+    direct3D->AddRef();
+    *result = direct3D;
+    return D3D_OK;
+}
+
+HRESULT D3d8Device::GetDeviceCaps(D3DCAPS8* caps) {
+    if (caps == nullptr) return D3DERR_INVALIDCALL;
+    d3d8FillCaps(caps);
+    return D3D_OK;
+}
+
+HRESULT D3d8Device::GetDisplayMode(D3DDISPLAYMODE* mode) {
+    return direct3D->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, mode);
+}
+
+HRESULT D3d8Device::GetCreationParameters(D3DDEVICE_CREATION_PARAMETERS* parameters) {
+    if (parameters == nullptr) return D3DERR_INVALIDCALL;
+    parameters->AdapterOrdinal = D3DADAPTER_DEFAULT;
+    parameters->DeviceType = D3DDEVTYPE_HAL;
+    parameters->hFocusWindow = focusWindow;
+    parameters->BehaviorFlags = behaviorFlags;
+    return D3D_OK;
+}
+
+HRESULT D3d8Device::Reset(D3DPRESENT_PARAMETERS*) {
+    // The device is never lost, so the program never needs to reset it.
+    return D3DERR_INVALIDCALL;
+}
+
+// The source, destination and region arguments are not supported: the whole
+// back buffer goes to the whole window. Present always shows the back buffer,
+// also while a texture is the render target.
+HRESULT D3d8Device::Present(const RECT*, const RECT*, HWND, const void*) {
+    makeCurrent();
+    const GLint width = static_cast<GLint>(presentParameters.BackBufferWidth);
+    const GLint height = static_cast<GLint>(presentParameters.BackBufferHeight);
+    glDisable(GL_SCISSOR_TEST);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebufferFor(backBuffer, nullptr));
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, frontFramebuffer);
+    glBlitFramebuffer(0, 0, width, height, 0, 0, width, height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    int windowWidth = 0;
+    int windowHeight = 0;
+    SDL_GL_GetDrawableSize(window, &windowWidth, &windowHeight);
+    if (windowWidth > 0 && windowHeight > 0) {
+        // Window row 0 is the bottom: the copy turns the picture over.
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, frontFramebuffer);
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+        const bool sameSize = windowWidth == width && windowHeight == height;
+        glBlitFramebuffer(0, 0, width, height, 0, windowHeight, windowWidth, 0, GL_COLOR_BUFFER_BIT,
+                          sameSize ? GL_NEAREST : GL_LINEAR);
+        SDL_GL_SwapWindow(window);
+    }
+    boundFramebuffer = ~0u;
+    dirty |= kD3d8DirtyFramebuffer;
+    return D3D_OK;
+}
+
+HRESULT D3d8Device::GetBackBuffer(UINT index, D3DBACKBUFFER_TYPE, IDirect3DSurface8** surface) {
+    if (surface == nullptr) return D3DERR_INVALIDCALL;
+    *surface = nullptr;
+    if (index != 0) return D3DERR_INVALIDCALL;
+    backBuffer->AddRef();
+    *surface = backBuffer;
+    return D3D_OK;
+}
+
+void D3d8Device::readTarget(GLuint texture, GLint level, const RECT& rect, D3DFORMAT format,
+                            BYTE* destination, UINT pitch) {
+    const D3d8FormatInfo* info = d3d8FindFormat(format);
+    makeCurrent();
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, readFramebuffer);
+    glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, level);
+    glPixelStorei(GL_PACK_ROW_LENGTH, static_cast<GLint>(pitch / info->bytesPerPixel));
+    glReadPixels(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, info->uploadFormat,
+                 info->uploadType, destination);
+    glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+    glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
+    boundFramebuffer = ~0u;
+    dirty |= kD3d8DirtyFramebuffer;
+}
+
+// The front buffer is the last presented back buffer (there is no desktop to
+// copy around it): its top-left part goes to the top-left of the surface.
+HRESULT D3d8Device::GetFrontBuffer(IDirect3DSurface8* destSurface) {
+    auto* destination = static_cast<D3d8Surface*>(destSurface);
+    if (destination == nullptr || destination->kind != D3d8SurfaceKind::image ||
+        destination->desc.Format != D3DFMT_A8R8G8B8 || destination->locked) {
+        return D3DERR_INVALIDCALL;
+    }
+    RECT rect{0, 0,
+              static_cast<LONG>(std::min(destination->desc.Width, presentParameters.BackBufferWidth)),
+              static_cast<LONG>(std::min(destination->desc.Height, presentParameters.BackBufferHeight))};
+    readTarget(frontTexture, 0, rect, D3DFMT_A8R8G8B8, destination->memory.data(), destination->pitch);
+    if (backBuffer->desc.Format != D3DFMT_A8R8G8B8) {
+        // The front buffer has no alpha of its own: it reads as opaque.
+        for (LONG y = 0; y < rect.bottom; ++y) {
+            BYTE* row = destination->memory.data() + static_cast<size_t>(y) * destination->pitch;
+            for (LONG x = 0; x < rect.right; ++x) row[x * 4 + 3] = 0xff;
+        }
+    }
+    return D3D_OK;
+}
+
+HRESULT D3d8Device::CopyRects(IDirect3DSurface8* sourceSurface, const RECT* sourceRects, UINT rectCount,
+                              IDirect3DSurface8* destinationSurface, const POINT* destPoints) {
+    auto* source = static_cast<D3d8Surface*>(sourceSurface);
+    auto* destination = static_cast<D3d8Surface*>(destinationSurface);
+    if (source == nullptr || destination == nullptr || source == destination ||
+        source->desc.Format != destination->desc.Format || source->locked || destination->locked) {
+        return D3DERR_INVALIDCALL;
+    }
+    const D3d8FormatInfo* info = d3d8FindFormat(source->desc.Format);
+    if (info == nullptr || info->depthStencil) return D3DERR_INVALIDCALL;
+    const bool sourceInMemory = !source->memory.empty();
+    const bool destinationInMemory = !destination->memory.empty();
+    if (!sourceInMemory && source->glTexture == 0) return D3DERR_INVALIDCALL;
+    if (!destinationInMemory && destination->glTexture == 0) return D3DERR_INVALIDCALL;
+    const RECT whole{0, 0, static_cast<LONG>(source->desc.Width), static_cast<LONG>(source->desc.Height)};
+    const UINT count = sourceRects == nullptr ? 1 : rectCount;
+    // Check every rectangle before copying any.
+    for (UINT i = 0; i < count; ++i) {
+        const RECT& rect = sourceRects == nullptr ? whole : sourceRects[i];
+        const POINT at = destPoints == nullptr ? POINT{rect.left, rect.top} : destPoints[i];
+        if (rect.left < 0 || rect.top < 0 || rect.right > whole.right || rect.bottom > whole.bottom ||
+            rect.left >= rect.right || rect.top >= rect.bottom || at.x < 0 || at.y < 0 ||
+            at.x + (rect.right - rect.left) > static_cast<LONG>(destination->desc.Width) ||
+            at.y + (rect.bottom - rect.top) > static_cast<LONG>(destination->desc.Height)) {
+            return D3DERR_INVALIDCALL;
+        }
+    }
+    for (UINT i = 0; i < count; ++i) {
+        const RECT& rect = sourceRects == nullptr ? whole : sourceRects[i];
+        const POINT at = destPoints == nullptr ? POINT{rect.left, rect.top} : destPoints[i];
+        const LONG width = rect.right - rect.left;
+        const LONG height = rect.bottom - rect.top;
+        if (destinationInMemory) {
+            BYTE* target = destination->memory.data() + static_cast<size_t>(at.y) * destination->pitch +
+                           static_cast<size_t>(at.x) * info->bytesPerPixel;
+            if (sourceInMemory) {
+                for (LONG y = 0; y < height; ++y) {
+                    std::memcpy(target + static_cast<size_t>(y) * destination->pitch,
+                                source->memory.data() + static_cast<size_t>(rect.top + y) * source->pitch +
+                                    static_cast<size_t>(rect.left) * info->bytesPerPixel,
+                                static_cast<size_t>(width) * info->bytesPerPixel);
+                }
+            } else {
+                readTarget(source->glTexture, static_cast<GLint>(source->level), rect, source->desc.Format,
+                           target, destination->pitch);
+            }
+            if (destination->texture != nullptr) destination->texture->uploadLevel(destination->level);
+        } else if (sourceInMemory) {
+            makeCurrent();
+            glBindTexture(GL_TEXTURE_2D, destination->glTexture);
+            glPixelStorei(GL_UNPACK_ROW_LENGTH, static_cast<GLint>(source->pitch / info->bytesPerPixel));
+            glTexSubImage2D(GL_TEXTURE_2D, static_cast<GLint>(destination->level), at.x, at.y, width, height,
+                            info->uploadFormat, info->uploadType,
+                            source->memory.data() + static_cast<size_t>(rect.top) * source->pitch +
+                                static_cast<size_t>(rect.left) * info->bytesPerPixel);
+            glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+            dirty |= kD3d8DirtyTextures;
+        } else {
+            makeCurrent();
+            glDisable(GL_SCISSOR_TEST);
+            glBindFramebuffer(GL_READ_FRAMEBUFFER, framebufferFor(source, nullptr));
+            glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebufferFor(destination, nullptr));
+            glBlitFramebuffer(rect.left, rect.top, rect.right, rect.bottom, at.x, at.y, at.x + width,
+                              at.y + height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+            boundFramebuffer = ~0u;
+            dirty |= kD3d8DirtyFramebuffer;
+        }
+    }
+    return D3D_OK;
+}

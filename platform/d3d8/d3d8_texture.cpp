@@ -1,0 +1,166 @@
+#include "d3d8_texture.h"
+
+#include <algorithm>
+
+#include "d3d8_device.h"
+#include "d3d8_format.h"
+#include "d3d8_surface.h"
+
+UINT d3d8FullMipCount(UINT width, UINT height) {
+    UINT count = 1;
+    while (width > 1 || height > 1) {
+        width = std::max(1u, width / 2);
+        height = std::max(1u, height / 2);
+        ++count;
+    }
+    return count;
+}
+
+D3d8Texture::D3d8Texture(D3d8Device* owner, UINT textureWidth, UINT textureHeight, UINT levelCount,
+                         DWORD textureUsage, const D3d8FormatInfo* textureFormat, D3DPOOL texturePool)
+    : device(owner), format(textureFormat), width(textureWidth), height(textureHeight),
+      usage(textureUsage), pool(texturePool) {
+    const bool renderable = (usage & D3DUSAGE_RENDERTARGET) != 0;
+    if (pool != D3DPOOL_SYSTEMMEM) {
+        device->makeCurrent();
+        glGenTextures(1, &glTexture);
+        glBindTexture(GL_TEXTURE_2D, glTexture);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(levelCount - 1));
+        glTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, format->swizzle);
+    }
+    UINT levelWidth = width;
+    UINT levelHeight = height;
+    for (UINT i = 0; i < levelCount; ++i) {
+        D3DSURFACE_DESC desc{};
+        desc.Format = format->format;
+        desc.Type = D3DRTYPE_SURFACE;
+        desc.Usage = usage;
+        desc.Pool = pool;
+        desc.Width = levelWidth;
+        desc.Height = levelHeight;
+        desc.Size = levelWidth * levelHeight * format->bytesPerPixel;
+        auto* surface = new D3d8Surface(device, D3d8SurfaceKind::textureLevel, desc);
+        surface->texture = this;
+        surface->level = i;
+        surface->glTexture = glTexture;
+        surface->pitch = levelWidth * format->bytesPerPixel;
+        if (!renderable) surface->memory.assign(desc.Size, 0);
+        if (glTexture != 0) {
+            glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(i), static_cast<GLint>(format->internalFormat),
+                         static_cast<GLsizei>(levelWidth), static_cast<GLsizei>(levelHeight), 0,
+                         format->uploadFormat, format->uploadType,
+                         renderable ? nullptr : surface->memory.data());
+        }
+        levels.push_back(surface);
+        levelWidth = std::max(1u, levelWidth / 2);
+        levelHeight = std::max(1u, levelHeight / 2);
+    }
+}
+
+D3d8Texture::~D3d8Texture() {
+    if (device != nullptr) {
+        // The level surfaces go first: the device drops framebuffers made of them.
+        for (D3d8Surface* surface : levels) device->forgetSurface(surface);
+        device->forgetTexture(this);
+        device->makeCurrent();
+        if (glTexture != 0) glDeleteTextures(1, &glTexture);
+    }
+    for (D3d8Surface* surface : levels) {
+        surface->device = nullptr;  // the GL texture is the texture's to delete
+        surface->destroy();
+    }
+}
+
+void D3d8Texture::orphan() {
+    if (device == nullptr) return;
+    device->makeCurrent();
+    if (glTexture != 0) glDeleteTextures(1, &glTexture);
+    glTexture = 0;
+    for (D3d8Surface* surface : levels) {
+        surface->glTexture = 0;
+        surface->device = nullptr;
+    }
+    device = nullptr;
+}
+
+void D3d8Texture::uploadLevel(UINT level) {
+    if (device == nullptr || glTexture == 0 || level >= levels.size()) return;
+    const D3d8Surface* surface = levels[level];
+    if (surface->memory.empty()) return;
+    device->makeCurrent();
+    glBindTexture(GL_TEXTURE_2D, glTexture);
+    glTexSubImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), 0, 0, static_cast<GLsizei>(surface->desc.Width),
+                    static_cast<GLsizei>(surface->desc.Height), format->uploadFormat, format->uploadType,
+                    surface->memory.data());
+    device->dirty |= kD3d8DirtyTextures;
+}
+
+HRESULT D3d8Texture::QueryInterface(REFIID, void** object) {
+    if (object != nullptr) *object = nullptr;
+    return E_NOINTERFACE;
+}
+
+ULONG D3d8Texture::AddRef() { return ++refCount; }
+
+ULONG D3d8Texture::Release() {
+    const ULONG count = --refCount;
+    if (count == 0) delete this;
+    return count;
+}
+
+HRESULT D3d8Texture::GetDevice(IDirect3DDevice8** result) {
+    if (result == nullptr || device == nullptr) return D3DERR_INVALIDCALL;
+    device->AddRef();
+    *result = device;
+    return D3D_OK;
+}
+
+DWORD D3d8Texture::SetPriority(DWORD newPriority) {
+    const DWORD old = priority;
+    priority = newPriority;
+    return old;
+}
+
+DWORD D3d8Texture::GetPriority() { return priority; }
+
+void D3d8Texture::PreLoad() {}
+
+D3DRESOURCETYPE D3d8Texture::GetType() { return D3DRTYPE_TEXTURE; }
+
+DWORD D3d8Texture::SetLOD(DWORD lodNew) {
+    const DWORD old = lod;
+    if (pool == D3DPOOL_MANAGED) lod = std::min<DWORD>(lodNew, static_cast<DWORD>(levels.size() - 1));
+    return old;
+}
+
+DWORD D3d8Texture::GetLOD() { return lod; }
+
+DWORD D3d8Texture::GetLevelCount() { return static_cast<DWORD>(levels.size()); }
+
+HRESULT D3d8Texture::GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) {
+    if (level >= levels.size() || desc == nullptr) return D3DERR_INVALIDCALL;
+    *desc = levels[level]->desc;
+    return D3D_OK;
+}
+
+HRESULT D3d8Texture::GetSurfaceLevel(UINT level, IDirect3DSurface8** surfaceLevel) {
+    if (surfaceLevel == nullptr) return D3DERR_INVALIDCALL;
+    *surfaceLevel = nullptr;
+    if (level >= levels.size()) return D3DERR_INVALIDCALL;
+    AddRef();
+    *surfaceLevel = levels[level];
+    return D3D_OK;
+}
+
+HRESULT D3d8Texture::LockRect(UINT level, D3DLOCKED_RECT* lockedRect, const RECT* rect, DWORD flags) {
+    if (level >= levels.size()) return D3DERR_INVALIDCALL;
+    return levels[level]->LockRect(lockedRect, rect, flags);
+}
+
+HRESULT D3d8Texture::UnlockRect(UINT level) {
+    if (level >= levels.size()) return D3DERR_INVALIDCALL;
+    return levels[level]->UnlockRect();
+}
+
+HRESULT D3d8Texture::AddDirtyRect(const RECT*) { return D3D_OK; }

@@ -1,0 +1,65 @@
+// IDirect3DTexture8: a mip-mapped 2D texture. Textures that can be locked keep
+// a system-memory copy of every level (their surfaces' memory); a level is
+// uploaded to OpenGL when it is unlocked. SYSTEMMEM textures live in memory
+// only and reach the device through UpdateTexture.
+#ifndef ZELVARO_PLATFORM_D3D8_TEXTURE_H
+#define ZELVARO_PLATFORM_D3D8_TEXTURE_H
+
+#include <d3d8.h>
+
+#include <vector>
+
+#include "d3d8_gl.h"
+
+class D3d8Device;
+class D3d8Surface;
+struct D3d8FormatInfo;
+
+class D3d8Texture final : public IDirect3DTexture8 {
+public:
+    D3d8Texture(D3d8Device* device, UINT width, UINT height, UINT levels, DWORD usage,
+                const D3d8FormatInfo* format, D3DPOOL pool);
+    D3d8Texture(const D3d8Texture&) = delete;
+    D3d8Texture& operator=(const D3d8Texture&) = delete;
+
+    HRESULT QueryInterface(REFIID riid, void** object) override;
+    ULONG AddRef() override;
+    ULONG Release() override;
+    HRESULT GetDevice(IDirect3DDevice8** device) override;
+    DWORD SetPriority(DWORD priority) override;
+    DWORD GetPriority() override;
+    void PreLoad() override;
+    D3DRESOURCETYPE GetType() override;
+    DWORD SetLOD(DWORD lodNew) override;
+    DWORD GetLOD() override;
+    DWORD GetLevelCount() override;
+    HRESULT GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) override;
+    HRESULT GetSurfaceLevel(UINT level, IDirect3DSurface8** surfaceLevel) override;
+    HRESULT LockRect(UINT level, D3DLOCKED_RECT* lockedRect, const RECT* rect, DWORD flags) override;
+    HRESULT UnlockRect(UINT level) override;
+    HRESULT AddDirtyRect(const RECT* dirtyRect) override;
+
+    // Copies a level's system-memory bytes into the GL texture.
+    void uploadLevel(UINT level);
+    void orphan();
+
+    D3d8Device* device;
+    const D3d8FormatInfo* format;
+    UINT width;
+    UINT height;
+    DWORD usage;
+    D3DPOOL pool;
+    GLuint glTexture = 0;
+    std::vector<D3d8Surface*> levels;
+
+private:
+    ~D3d8Texture();
+    ULONG refCount = 1;
+    DWORD priority = 0;
+    DWORD lod = 0;
+};
+
+// The number of levels of a full mip chain down to 1 x 1.
+UINT d3d8FullMipCount(UINT width, UINT height);
+
+#endif  // ZELVARO_PLATFORM_D3D8_TEXTURE_H

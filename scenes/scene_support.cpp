@@ -1,0 +1,63 @@
+#include "scene_support.h"
+
+#include <cstring>
+
+#include "../app/demo_random.h"
+#include "../app/texture_table.h"
+#include "../math/d3dx8math.h"
+#include "../toolkit/mesh_object.h"
+
+float sceneRandom() { return static_cast<float>(demoRand()) * 3.0518509e-05f; }
+
+D3DCOLOR whiteWithAlpha(float alpha) {
+    // The fades keep their alpha within 0..255; the clamp only guards the shift.
+    int truncated = static_cast<int>(alpha);
+    if (truncated < 0) truncated = 0;
+    if (truncated > 255) truncated = 255;
+    return (static_cast<D3DCOLOR>(truncated) << 24) | 0xFFFFFF;
+}
+
+void writeFlatColor(MeshObject* mesh, D3DCOLOR color) {
+    if (!mesh || !mesh->flatVertexBuffer) return;
+    BYTE* bytes = nullptr;
+    if (FAILED(mesh->flatVertexBuffer->Lock(0, 0, &bytes, 0)) || !bytes) return;
+    // Flat vertices are 16 bytes: position, then the diffuse colour at byte 12.
+    const int vertexTotal = 3 * mesh->triangleCount;
+    for (int i = 0; i < vertexTotal; ++i)
+        std::memcpy(bytes + i * flatVertexStride + 12, &color, sizeof color);
+    mesh->flatVertexBuffer->Unlock();
+}
+
+void setTextureBlend(TextureRecord* record, int alphaBlend, D3DBLEND srcBlend,
+                     D3DBLEND destBlend) {
+    if (!record) return;
+    record->alphaBlend = alphaBlend;
+    record->srcBlend = srcBlend;
+    record->destBlend = destBlend;
+}
+
+void setSceneView(IDirect3DDevice8* device, float x, float y, float z) {
+    if (!device) return;
+    D3DXMATRIX view;
+    D3DXMatrixTranslation(&view, x, y, z);
+    device->SetTransform(D3DTS_VIEW, &view);
+}
+
+void morphPositions(MeshObject* target, const MeshObject* from, const MeshObject* to,
+                    float factor) {
+    if (!target || !from || !to || !target->vertices || !from->vertices || !to->vertices)
+        return;
+    // Key shapes are built with the same counts, so vertices correspond one to
+    // one; a shorter shape limits the blend instead of being overrun.
+    int count = target->vertexCount;
+    if (from->vertexCount < count) count = from->vertexCount;
+    if (to->vertexCount < count) count = to->vertexCount;
+    for (int i = 0; i < count; ++i) {
+        const Vertex& a = from->vertices[i];
+        const Vertex& b = to->vertices[i];
+        Vertex& out = target->vertices[i];
+        out.x = a.x + factor * (b.x - a.x);
+        out.y = a.y + factor * (b.y - a.y);
+        out.z = a.z + factor * (b.z - a.z);
+    }
+}

@@ -1,0 +1,39 @@
+// Small pieces several scenes share: alpha fades written into colours, the
+// white overlay of the flashes, texture-record blend settings, the plain
+// camera on the z axis and the position morph between two key shapes.
+#ifndef ZELVARO_SCENES_SCENE_SUPPORT_H
+#define ZELVARO_SCENES_SCENE_SUPPORT_H
+
+#include <d3d8.h>
+
+class MeshObject;
+struct TextureRecord;
+
+// Degrees to radians, the factor every scene uses.
+const float sceneDegrees = 0.017453292f;
+
+// rand() scaled to [0, 1] with the program's one generator.
+float sceneRandom();
+
+// White with a fade alpha (a float 0..255, truncated) in the top byte.
+D3DCOLOR whiteWithAlpha(float alpha);
+
+// Writes one colour into the diffuse of every vertex of the mesh's flat copy
+// (the full-screen flashes and fades); nothing without a flat copy.
+void writeFlatColor(MeshObject* mesh, D3DCOLOR color);
+
+// The blend fields of a shared texture record; records are shared by every
+// scene, so each scene sets the ones it relies on again before it draws.
+void setTextureBlend(TextureRecord* record, int alphaBlend, D3DBLEND srcBlend,
+                     D3DBLEND destBlend);
+
+// The camera at (x, y, z) without rotation: world points move by +(x, y, z).
+void setSceneView(IDirect3DDevice8* device, float x, float y, float z);
+
+// Every vertex position of `target` becomes A + factor * (B - A), with A and B
+// the same vertex of `from` and `to`; other vertex data is left alone. The
+// buffer is not rewritten here.
+void morphPositions(MeshObject* target, const MeshObject* from, const MeshObject* to,
+                    float factor);
+
+#endif  // ZELVARO_SCENES_SCENE_SUPPORT_H

@@ -1,0 +1,101 @@
+#include "title_card_scene.h"
+
+#include <cstring>
+
+#include "../app/demo_context.h"
+#include "../app/main_window.h"
+#include "../app/music_clock.h"
+#include "../app/scene_registry.h"
+#include "../app/texture_table.h"
+#include "../toolkit/mesh_object.h"
+#include "scene_transform.h"
+
+TitleCardScene::TitleCardScene()
+    : device(nullptr),
+      titleMesh(nullptr),
+      fadeMesh(nullptr),
+      fadeEnabled(true),
+      fadeAlpha(255.0f),
+      elapsed(0.0f) {}
+
+TitleCardScene::~TitleCardScene() {
+    delete fadeMesh;
+    delete titleMesh;
+}
+
+void TitleCardScene::init(IDirect3DDevice8* sceneDevice) {
+    device = sceneDevice;
+
+    // The card is drawn opaque.
+    TextureRecord* card = textureTable.find(50);
+    card->alphaBlend = 0;
+
+    titleMesh = new MeshObject();
+    titleMesh->color = 0xFFFFFFFF;
+    titleMesh->setDevice(device);
+    titleMesh->texture0 = card;
+    titleMesh->buildGrid(28.0f, 25.0f, 4, 4);
+
+    fadeMesh = new MeshObject();
+    fadeMesh->setDevice(device);
+    fadeMesh->renderMode = 0;
+    fadeMesh->color = 0xFF000000;
+    fadeMesh->depthTestOff = 1;
+    fadeMesh->buildGrid(64.0f, 48.0f, 4, 4);
+    fadeMesh->buildFlatBuffer();
+
+    fadeEnabled = true;
+}
+
+void TitleCardScene::render() {
+    // The card face-on from 57.7 units away; the view is set through any mesh.
+    if (titleMesh) titleMesh->setViewTransform(0.0f, 0.0f, 57.7f, 0.0f, 0.0f, 0.0f);
+    setSceneWorldTransform(device, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f);
+    if (titleMesh) titleMesh->render();
+
+    if (fadeEnabled && fadeMesh) {
+        fadeMesh->setViewTransform(0.0f, 0.0f, 47.7f, 0.0f, 0.0f, 0.0f);
+        fadeMesh->setWorldTransform(0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f);
+        fadeMesh->renderFlat();
+    }
+
+    animate();
+}
+
+void TitleCardScene::animate() {
+    const float dt = frameTimer.frameSeconds();
+    if (static_cast<double>(dt) > 0.1) return;
+    elapsed += dt;
+    if (!fadeEnabled || !fadeMesh) return;
+
+    // Fade in: the overlay shows the alpha of the frame before.
+    if (elapsed < 2.0f) {
+        writeFadeAlpha();
+        fadeAlpha -= dt * 255.0f;
+        if (fadeAlpha <= 0.0f) fadeAlpha = 0.0f;
+    }
+    // Fade out, then the hand-over: Timeline on, scene 6, music from its start.
+    if (elapsed > 3.0f) {
+        writeFadeAlpha();
+        fadeAlpha += dt * 255.0f;
+        if (fadeAlpha >= 255.0f) {
+            fadeAlpha = 255.0f;
+            timelineEnabled = true;
+            demoContext->sceneNumber = 6;
+            BASS_StreamPlay(musicStream, FALSE, 0);
+        }
+    }
+}
+
+// Black with the current alpha (truncated) in every vertex of the flat copy.
+void TitleCardScene::writeFadeAlpha() {
+    const DWORD alpha = static_cast<DWORD>(static_cast<int>(fadeAlpha));
+    IDirect3DVertexBuffer8* buffer = fadeMesh->flatVertexBuffer;
+    if (!buffer) return;
+    BYTE* bytes = nullptr;
+    if (FAILED(buffer->Lock(0, 0, &bytes, 0)) || !bytes) return;
+    const int vertexTotal = 3 * fadeMesh->triangleCount;
+    const D3DCOLOR color = alpha << 24;
+    for (int i = 0; i < vertexTotal; ++i) std::memcpy(bytes + i * 16 + 12, &color, sizeof color);
+    buffer->Unlock();
+}

@@ -1,0 +1,229 @@
+// Texture formats, locking, mip levels, filters, UpdateTexture.
+#include <cstring>
+
+#include "d3d8_test_scene.h"
+
+namespace {
+
+struct FormatCase {
+    D3DFORMAT format;
+    UINT bytes;
+    uint32_t texel;     // the texel as stored (little-endian, low bytes used)
+    D3DCOLOR expected;  // what sampling gives, as A8R8G8B8
+    const char* name;
+};
+
+const FormatCase kFormats[] = {
+    {D3DFMT_A8R8G8B8, 4, 0x80FF8040, 0x80FF8040, "A8R8G8B8"},
+    {D3DFMT_X8R8G8B8, 4, 0x00FF8040, 0xFFFF8040, "X8R8G8B8"},
+    {D3DFMT_R5G6B5, 2, 0xF81F, 0xFFFF00FF, "R5G6B5"},           // red 31, green 0, blue 31
+    {D3DFMT_X1R5G5B5, 2, 0x03E0, 0xFF00FF00, "X1R5G5B5"},       // green 31, X bit clear
+    {D3DFMT_A1R5G5B5, 2, 0x7C00, 0x00FF0000, "A1R5G5B5"},       // red, alpha bit clear
+    {D3DFMT_A4R4G4B4, 2, 0x8F00, 0x88FF0000, "A4R4G4B4"},
+    {D3DFMT_L8, 1, 0x80, 0xFF808080, "L8"},
+    {D3DFMT_A8L8, 2, 0x40C0, 0x40C0C0C0, "A8L8"},
+    {D3DFMT_A8, 1, 0x80, 0x80000000, "A8"},
+};
+
+class FormatTest : public DevicePictureTest, public ::testing::WithParamInterface<FormatCase> {};
+
+// The texel goes to the screen as colour (SELECTARG1) and its alpha through
+// blending over white: colour x a + white x (1 - a) per channel.
+TEST_P(FormatTest, TexelsReadAsDirect3DLaysThemOut) {
+    const FormatCase& format = GetParam();
+    IDirect3DTexture8* texture = nullptr;
+    ASSERT_EQ(device->CreateTexture(4, 4, 1, 0, format.format, D3DPOOL_MANAGED, &texture), D3D_OK);
+    D3DLOCKED_RECT locked{};
+    ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+    EXPECT_GE(locked.Pitch, static_cast<INT>(4 * format.bytes));
+    for (int y = 0; y < 4; ++y) {
+        for (int x = 0; x < 4; ++x) {
+            std::memcpy(static_cast<BYTE*>(locked.pBits) + y * locked.Pitch + x * format.bytes, &format.texel,
+                        format.bytes);
+        }
+    }
+    ASSERT_EQ(texture->UnlockRect(0), D3D_OK);
+    device->SetTexture(0, texture);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+    drawRect(0, 0, 64, 128, 0xFFFFFFFF);
+    // Right half: texture alpha as a grey level.
+    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE | D3DTA_ALPHAREPLICATE);
+    drawRect(64, 0, 128, 128, 0xFFFFFFFF);
+    const RgbaImage picture = present();
+    EXPECT_TRUE(pixelNear(picture, 32, 64, format.expected & 0x00FFFFFF, 2)) << format.name;
+    const uint32_t alpha = format.expected >> 24;
+    EXPECT_TRUE(pixelNear(picture, 96, 64, alpha << 16 | alpha << 8 | alpha, 2)) << format.name << " alpha";
+    device->SetTexture(0, nullptr);
+    texture->Release();
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, FormatTest, ::testing::ValuesIn(kFormats),
+                         [](const ::testing::TestParamInfo<FormatCase>& info) { return info.param.name; });
+
+using TextureTest = DevicePictureTest;
+
+TEST_F(TextureTest, CreationFollowsTheCaps) {
+    IDirect3DTexture8* texture = nullptr;
+    EXPECT_EQ(device->CreateTexture(100, 64, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->CreateTexture(4096, 64, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->CreateTexture(64, 64, 1, 0, D3DFMT_DXT1, D3DPOOL_MANAGED, &texture), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->CreateTexture(64, 64, 8, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->CreateTexture(64, 64, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture),
+              D3DERR_INVALIDCALL);
+    EXPECT_EQ(texture, nullptr);
+    ASSERT_EQ(device->CreateTexture(2048, 16, 0, 0, D3DFMT_R5G6B5, D3DPOOL_MANAGED, &texture), D3D_OK);
+    EXPECT_EQ(texture->GetLevelCount(), 12u);
+    D3DSURFACE_DESC desc{};
+    ASSERT_EQ(texture->GetLevelDesc(5, &desc), D3D_OK);
+    EXPECT_EQ(desc.Width, 64u);
+    EXPECT_EQ(desc.Height, 1u);
+    EXPECT_EQ(desc.Format, D3DFMT_R5G6B5);
+    EXPECT_EQ(desc.Pool, D3DPOOL_MANAGED);
+    EXPECT_EQ(texture->GetLevelDesc(12, &desc), D3DERR_INVALIDCALL);
+    texture->Release();
+}
+
+TEST_F(TextureTest, LockRectGivesTheRectanglesBytes) {
+    IDirect3DTexture8* texture = nullptr;
+    ASSERT_EQ(device->CreateTexture(8, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture), D3D_OK);
+    D3DLOCKED_RECT whole{};
+    ASSERT_EQ(texture->LockRect(0, &whole, nullptr, 0), D3D_OK);
+    D3DLOCKED_RECT again{};
+    EXPECT_EQ(texture->LockRect(0, &again, nullptr, 0), D3DERR_INVALIDCALL);  // already locked
+    texture->UnlockRect(0);
+    const RECT rect{2, 3, 4, 5};
+    D3DLOCKED_RECT part{};
+    ASSERT_EQ(texture->LockRect(0, &part, &rect, 0), D3D_OK);
+    EXPECT_EQ(static_cast<BYTE*>(part.pBits), static_cast<BYTE*>(whole.pBits) + 3 * whole.Pitch + 2 * 4);
+    texture->UnlockRect(0);
+    const RECT outside{6, 6, 10, 10};
+    EXPECT_EQ(texture->LockRect(0, &part, &outside, 0), D3DERR_INVALIDCALL);
+    EXPECT_EQ(texture->UnlockRect(0), D3DERR_INVALIDCALL);
+    texture->Release();
+}
+
+// Level 0 red, level 1 green, level 2 blue; a quad small enough to use level 2.
+class MipTest : public DevicePictureTest {
+protected:
+    void SetUp() override {
+        DevicePictureTest::SetUp();
+        ASSERT_EQ(device->CreateTexture(16, 16, 3, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &texture), D3D_OK);
+        const D3DCOLOR colors[3] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF};
+        for (UINT level = 0; level < 3; ++level) {
+            D3DLOCKED_RECT locked{};
+            texture->LockRect(level, &locked, nullptr, 0);
+            D3DSURFACE_DESC desc{};
+            texture->GetLevelDesc(level, &desc);
+            for (UINT y = 0; y < desc.Height; ++y) {
+                auto* row = reinterpret_cast<DWORD*>(static_cast<BYTE*>(locked.pBits) + y * locked.Pitch);
+                for (UINT x = 0; x < desc.Width; ++x) row[x] = colors[level];
+            }
+            texture->UnlockRect(level);
+        }
+        device->SetTexture(0, texture);
+        device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    }
+    void TearDown() override {
+        device->SetTexture(0, nullptr);
+        texture->Release();
+        DevicePictureTest::TearDown();
+    }
+    uint32_t smallQuad() {
+        device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+        drawRect(0, 0, 4, 4, 0xFFFFFFFF);
+        return present().argb(2, 2);
+    }
+    IDirect3DTexture8* texture = nullptr;
+};
+
+TEST_F(MipTest, MipFilterNoneSamplesOnlyTheFirstLevel) { EXPECT_TRUE(colorsNear(smallQuad(), 0x00FF0000, 0)); }
+
+TEST_F(MipTest, MipFilterPointPicksTheLevelOfTheSize) {
+    device->SetTextureStageState(0, D3DTSS_MIPFILTER, D3DTEXF_POINT);
+    EXPECT_TRUE(colorsNear(smallQuad(), 0x000000FF, 0));
+}
+
+TEST_F(MipTest, MaxMipLevelLimitsTheLargestLevel) {
+    device->SetTextureStageState(0, D3DTSS_MIPFILTER, D3DTEXF_POINT);
+    device->SetTextureStageState(0, D3DTSS_MAXMIPLEVEL, 1);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+    drawRect(0, 0, 128, 128, 0xFFFFFFFF);  // would use level 0
+    EXPECT_TRUE(pixelNear(present(), 64, 64, 0x0000FF00, 0));
+}
+
+// A 2 x 1 texture black | white stretched over 128 pixels.
+class FilterTest : public DevicePictureTest {
+protected:
+    void SetUp() override {
+        DevicePictureTest::SetUp();
+        ASSERT_EQ(device->CreateTexture(2, 1, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &texture), D3D_OK);
+        D3DLOCKED_RECT locked{};
+        texture->LockRect(0, &locked, nullptr, 0);
+        static_cast<DWORD*>(locked.pBits)[0] = 0xFF000000;
+        static_cast<DWORD*>(locked.pBits)[1] = 0xFFFFFFFF;
+        texture->UnlockRect(0);
+        device->SetTexture(0, texture);
+        device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    }
+    void TearDown() override {
+        device->SetTexture(0, nullptr);
+        texture->Release();
+        DevicePictureTest::TearDown();
+    }
+    IDirect3DTexture8* texture = nullptr;
+};
+
+TEST_F(FilterTest, PointFilterKeepsTexelsSharp) {
+    drawRect(0, 0, 128, 128, 0xFFFFFFFF);
+    const RgbaImage picture = present();
+    EXPECT_TRUE(pixelNear(picture, 60, 64, 0x00000000, 0));
+    EXPECT_TRUE(pixelNear(picture, 68, 64, 0x00FFFFFF, 0));
+}
+
+TEST_F(FilterTest, LinearFilterBlendsNeighbours) {
+    device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
+    device->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
+    device->SetTextureStageState(0, D3DTSS_ADDRESSU, D3DTADDRESS_CLAMP);
+    drawRect(0, 0, 128, 128, 0xFFFFFFFF);
+    const RgbaImage picture = present();
+    EXPECT_TRUE(pixelNear(picture, 64, 64, 0x00808080, 3));
+    EXPECT_TRUE(pixelNear(picture, 2, 64, 0x00000000, 0));
+    EXPECT_TRUE(pixelNear(picture, 125, 64, 0x00FFFFFF, 0));
+}
+
+TEST_F(FilterTest, AddressModesRepeatOrClamp) {
+    // u from 0 to 2: wrap repeats black | white, clamp stays white on the right half.
+    const ScreenVertex quad[6] = {{0, 0, 0, 1, 0xFFFFFFFF, 0, 0},   {128, 0, 0, 1, 0xFFFFFFFF, 2, 0},
+                                  {0, 128, 0, 1, 0xFFFFFFFF, 0, 1}, {128, 0, 0, 1, 0xFFFFFFFF, 2, 0},
+                                  {128, 128, 0, 1, 0xFFFFFFFF, 2, 1}, {0, 128, 0, 1, 0xFFFFFFFF, 0, 1}};
+    device->SetVertexShader(kScreenFvf);
+    device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, quad, sizeof(ScreenVertex));
+    EXPECT_TRUE(pixelNear(present(), 80, 64, 0x00000000, 0));
+    device->SetTextureStageState(0, D3DTSS_ADDRESSU, D3DTADDRESS_CLAMP);
+    device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, quad, sizeof(ScreenVertex));
+    EXPECT_TRUE(pixelNear(present(), 80, 64, 0x00FFFFFF, 0));
+}
+
+TEST_F(TextureTest, UpdateTextureCopiesSystemMemoryToTheDevice) {
+    IDirect3DTexture8* staging = nullptr;
+    IDirect3DTexture8* onDevice = nullptr;
+    ASSERT_EQ(device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &staging), D3D_OK);
+    ASSERT_EQ(device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &onDevice), D3D_OK);
+    EXPECT_EQ(device->SetTexture(0, staging), D3DERR_INVALIDCALL);  // system memory cannot be drawn with
+    D3DLOCKED_RECT locked{};
+    staging->LockRect(0, &locked, nullptr, 0);
+    for (int i = 0; i < 16; ++i) static_cast<DWORD*>(locked.pBits)[i] = 0xFF00C0FF;
+    staging->UnlockRect(0);
+    ASSERT_EQ(device->UpdateTexture(staging, onDevice), D3D_OK);
+    device->SetTexture(0, onDevice);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    drawRect(0, 0, 128, 128, 0xFFFFFFFF);
+    EXPECT_TRUE(pixelNear(present(), 64, 64, 0x0000C0FF, 0));
+    EXPECT_EQ(device->UpdateTexture(onDevice, staging), D3DERR_INVALIDCALL);
+    device->SetTexture(0, nullptr);
+    staging->Release();
+    onDevice->Release();
+}
+
+}  // namespace

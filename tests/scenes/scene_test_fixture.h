@@ -1,0 +1,90 @@
+// The application state a scene reads, set up by hand for every test: a
+// recording device in the demo context, a render-target record, texture
+// records for the slots the scenes use, the frame duration, the music time,
+// the random sequence from its seed, and an empty scene registry.
+#ifndef ZELVARO_TESTS_SCENES_SCENE_TEST_FIXTURE_H
+#define ZELVARO_TESTS_SCENES_SCENE_TEST_FIXTURE_H
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+
+#include "app/demo_context.h"
+#include "app/demo_random.h"
+#include "app/main_window.h"
+#include "app/music_clock.h"
+#include "app/scene_registry.h"
+#include "app/texture_table.h"
+#include "recording_device.h"
+#include "toolkit/mesh_object.h"
+
+class SceneFixture : public ::testing::Test {
+protected:
+    RecordingDevice device;
+    TextureRecord targetRecord{};
+
+    void SetUp() override {
+        if (demoContext == nullptr) demoContext = new DemoContext();
+        demoContext->device = &device;
+        demoContext->renderTarget = &targetRecord;
+        textureTable.clear();
+        if (!textureTable.emptyRecord) textureTable.prepare();
+        for (int slot : {1, 7, 11, 12, 13, 14, 15, 16, 17, 18, 22, 23, 24, 28, 29, 30, 31, 32, 33,
+                         43}) {
+            TextureRecord* record = new TextureRecord{};
+            record->slot = slot;
+            textureTable.insert(record);
+        }
+        sceneRegistry = SceneRegistry{};
+        demoRandomState = 1;
+        musicTime = 0.0f;
+        quitRequested = false;
+        frameTimer.frameSecondsValue = 0.02f;
+    }
+
+    void TearDown() override {
+        demoContext->renderTarget = nullptr;
+        demoContext->device = nullptr;
+        textureTable.clear();
+    }
+
+    // The frame duration and music time the next render reads.
+    static void setFrame(float seconds, float music) {
+        frameTimer.frameSecondsValue = seconds;
+        musicTime = music;
+    }
+
+    // Diffuse colour of the first vertex of a mesh's textured buffer.
+    static D3DCOLOR bufferColor(const MeshObject* mesh) {
+        return RecordingDevice::bufferOf(mesh->vertexBuffer)->vertexAt<TexturedBufferVertex>(0).diffuse;
+    }
+    // Diffuse colour of the first vertex of a mesh's flat copy.
+    static D3DCOLOR flatColor(const MeshObject* mesh) {
+        return RecordingDevice::bufferOf(mesh->flatVertexBuffer)->vertexAt<FlatBufferVertex>(0).diffuse;
+    }
+    static DWORD alphaOf(D3DCOLOR color) { return color >> 24; }
+
+    // The matrix of one transform type in force at the n-th draw from
+    // `buffer`, or null.
+    const D3DMATRIX* matrixAtDraw(DWORD type, IDirect3DVertexBuffer8* buffer, int n = 0) const {
+        const D3DMATRIX* matrix = nullptr;
+        int seen = 0;
+        for (const RecordedCall& call : device.calls) {
+            if (call.name == "SetTransform" && call.args[0] == type) matrix = &call.matrix;
+            if (call.name == "DrawPrimitive" && call.object == buffer && seen++ == n) return matrix;
+        }
+        return nullptr;
+    }
+    const D3DMATRIX* worldAtDraw(IDirect3DVertexBuffer8* buffer, int n = 0) const {
+        return matrixAtDraw(D3DTS_WORLD, buffer, n);
+    }
+    // Number of draws from `buffer` since the calls were last cleared.
+    int drawsFrom(IDirect3DVertexBuffer8* buffer) const {
+        int draws = 0;
+        for (const RecordedCall& call : device.calls)
+            if (call.name == "DrawPrimitive" && call.object == buffer) ++draws;
+        return draws;
+    }
+};
+
+#endif  // ZELVARO_TESTS_SCENES_SCENE_TEST_FIXTURE_H

@@ -1,0 +1,134 @@
+// Times loading the 41 texture slots of the generated data set
+// (<build>/data/tex, written by zelvaro-datagen) the way start-up does, and
+// where the time goes: reading and decoding the files, then resampling and
+// filling the levels. Without the data set it makes similar files itself.
+//   texture_loader_bench [DATA_DIR]   (DATA_DIR holds tex/)
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <ctime>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "demo_context.h"
+#include "fake_texture_device.h"
+#include "image_decoders.h"
+#include "image_writers.h"
+#include "texture_table.h"
+
+namespace {
+
+double secondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Processor time of this process: on a shared machine the wall clock also
+// counts other programs' turns.
+double processSeconds() {
+    timespec now;
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return now.tv_sec + now.tv_nsec * 1e-9;
+}
+
+std::vector<BYTE> readBytes(const std::string& path) {
+    std::vector<BYTE> bytes;
+    FILE* file = fopen(path.c_str(), "rb");
+    if (!file) return bytes;
+    BYTE buffer[1 << 16];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof(buffer), file)) > 0) bytes.insert(bytes.end(), buffer, buffer + n);
+    fclose(file);
+    return bytes;
+}
+
+// Stand-ins of the data set's sizes: photos as 1024 x 512 JPEG, cards and
+// sprites as 512 x 512 PNG with alpha, the logo as a 512 x 256 TGA.
+void makeStandIns(const std::string& dir) {
+    mkdir(dir.c_str(), 0755);
+    mkdir((dir + "/tex").c_str(), 0755);
+    auto photo = [](UINT x, UINT y) { return 0xFF000000u | ((x ^ y) & 255) << 16 | (x * 3 & 255) << 8 | (y & 255); };
+    const char* jpgs[] = {"rosetyle", "lajba", "woda1pseudosepia", "pend1-wodospad2", "liqlips", "mosty2",
+                          "wKOVsaw", "symbols", "szlaczek2", "sunover", "kov2", "openingtitle22", "funk",
+                          "kovNEW", "londynNOWY", "port", "enva5", "wody", "zelVaro"};
+    const char* pngs[] = {"pendrak", "text", "tolmen", "ombrel", "kartaNEW", "ludki", "london", "rome",
+                          "berlin", "helsinki", "stockholm", "vienna", "grupy1", "grupy2", "grupy3",
+                          "grupy4", "grupy5", "grupy6", "grupy7", "drzewko"};
+    for (const char* name : jpgs) writeFileBytes(dir + "/tex/" + name + ".jpg", encodeJpeg(1024, 512, photo, 85));
+    for (const char* name : pngs) writeFileBytes(dir + "/tex/" + name + ".png", encodePng(512, 512, photo, true));
+    writeFileBytes(dir + "/tex/logos.tga", encodeTga(512, 256, photo, false));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string dataDir = argc > 1 ? argv[1] : std::string(ZELVARO_BINARY_DIR) + "/data";
+    struct stat info;
+    if (stat((dataDir + "/tex").c_str(), &info) != 0) {
+        dataDir = "/tmp/zelvaro-texture-bench";
+        printf("no data set in %s/tex: timing generated stand-ins in %s\n", argv[1] ? argv[1] : "build/data",
+               dataDir.c_str());
+        makeStandIns(dataDir);
+    }
+    if (chdir(dataDir.c_str()) != 0) {
+        fprintf(stderr, "cannot enter %s\n", dataDir.c_str());
+        return 1;
+    }
+
+    FakeTextureDevice device;
+    DemoContext context;
+    context.device = &device;
+    demoContext = &context;
+    textureTable.prepare();
+
+    // 1. Whole start-up load: the 41 slots through D3DXCreateTextureFromFileExA.
+    auto start = std::chrono::steady_clock::now();
+    double processStart = processSeconds();
+    loadTextures();
+    double total = secondsSince(start);
+    double totalProcess = processSeconds() - processStart;
+
+    // 2. The part spent reading and decoding (the same files again).
+    double decoding = 0;
+    double decodingProcess = 0;
+    size_t bytes = 0, pixels = 0;
+    // The slot list's files, in slot order, as the table loads them.
+    static const char* slotFiles[] = {
+        "tex//rosetyle.jpg", "tex//rosetyle.jpg", "tex//lajba.jpg", "tex//woda1pseudosepia.jpg",
+        "tex//pend1-wodospad2.jpg", "tex//liqlips.jpg", "tex//mosty2.jpg", "tex//wKOVsaw.jpg",
+        "tex//symbols.jpg", "tex//pendrak.png", "tex//szlaczek2.jpg", "tex//sunover.jpg", "tex//logos.tga",
+        "tex//text.png", "tex//tolmen.png", "tex//ombrel.png", "tex//kov2.jpg", "tex//kartaNEW.png",
+        "tex//openingtitle22.jpg", "tex//funk.jpg", "tex//kovNEW.jpg", "tex//londynNOWY.jpg", "tex//ludki.png",
+        "tex//port.jpg", "tex//enva5.jpg", "tex//wody.jpg", "tex//london.png", "tex//rome.png", "tex//berlin.png",
+        "tex//helsinki.png", "tex//stockholm.png", "tex//vienna.png", "tex//grupy1.png", "tex//grupy2.png",
+        "tex//grupy3.png", "tex//grupy4.png", "tex//grupy5.png", "tex//grupy6.png", "tex//grupy7.png",
+        "tex//zelVaro.jpg", "tex//drzewko.png"};
+    for (const char* name : slotFiles) {
+        std::vector<BYTE> file = readBytes(name);
+        bytes += file.size();
+        auto decodeStart = std::chrono::steady_clock::now();
+        double decodeProcessStart = processSeconds();
+        DecodedImage image;
+        if (SUCCEEDED(decodeImageFile(file.data(), (UINT)file.size(), &image)))
+            pixels += (size_t)image.width * image.height;
+        decoding += secondsSince(decodeStart);
+        decodingProcess += processSeconds() - decodeProcessStart;
+    }
+    size_t texels = 0;
+    for (auto& entry : textureTable.records) {
+        FakeTexture* texture = static_cast<FakeTexture*>(entry.second->texture);
+        for (const FakeTexture::Level& level : texture->levels) texels += (size_t)level.width * level.height;
+    }
+
+    printf("slots loaded:            %zu of 41\n", textureTable.records.size());
+    printf("files:                   %.1f MB, %.1f Mpixel decoded\n", bytes / 1e6, pixels / 1e6);
+    printf("texels written:          %.1f M (all levels)\n", texels / 1e6);
+    printf("                         wall clock   processor (target under 0.5 s)\n");
+    printf("total load time:         %7.3f s    %7.3f s\n", total, totalProcess);
+    printf("  reading and decoding:  %7.3f s    %7.3f s\n", decoding, decodingProcess);
+    printf("  formats and levels:    %7.3f s    %7.3f s (resampling, conversion, filling)\n",
+           total - decoding, totalProcess - decodingProcess);
+    textureTable.clear();
+    return 0;
+}

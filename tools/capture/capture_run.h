@@ -1,0 +1,55 @@
+// One capture: the show's frames on the virtual clock, driven through the
+// same steps as the program's message loop, with the chosen frames written
+// out as pictures (and music) and traced.
+#ifndef ZELVARO_TOOLS_CAPTURE_RUN_H
+#define ZELVARO_TOOLS_CAPTURE_RUN_H
+
+#include <d3d8.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "capture_options.h"
+#include "video_writer.h"
+
+class CaptureRun {
+public:
+    CaptureRun(const CaptureOptions& options, int width, int height);
+    ~CaptureRun();
+
+    // Checks the options against the show and prepares the output; false
+    // with the reason when the capture cannot be made.
+    bool prepare(std::string* error);
+    // Plays the show until the capture is complete; returns the exit code.
+    int run();
+
+private:
+    enum class Step { next, stop, failed };
+
+    Step frame();
+    bool inRange() const;
+    bool pastEnd() const;
+    bool capturePicture(std::string* error);
+    bool finish();
+    void showProgress();
+    int stop(bool ok);
+
+    CaptureOptions options;
+    int width;
+    int height;
+    long frameNumber = 0;
+    double nearby;  // a quarter frame: music times closer than this count as reached
+    bool musicStarted = false;  // the Timeline was on when the frame began
+    bool audioOwed = false;  // the last picture still waits for its music
+    long picturesWritten = 0;
+    float lastMusicTime = 0.0f;
+    long framesWithoutMusicChange = 0;
+    bool finished = false;
+    std::vector<unsigned char> framePcm;
+    std::unique_ptr<VideoWriter> video;
+    IDirect3DSurface8* readback = nullptr;
+    double progressShownAt = -1;
+};
+
+#endif  // ZELVARO_TOOLS_CAPTURE_RUN_H
