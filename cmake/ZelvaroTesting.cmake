@@ -11,11 +11,14 @@ function(zelvaro_add_test name)
     ZELVARO_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
     ZELVARO_BINARY_DIR="${CMAKE_BINARY_DIR}"
     ZELVARO_SHARED_DIR="${CMAKE_SOURCE_DIR}/../shared")
+  # The environment goes through an "emulator" (env): gtest discovery would
+  # split a list-valued ENVIRONMENT property.
+  set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR
+    "env;SDL_VIDEODRIVER=offscreen;SDL_AUDIODRIVER=dummy;ASAN_OPTIONS=detect_leaks=0")
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
     PROPERTIES
-      ENVIRONMENT "SDL_VIDEODRIVER=offscreen;SDL_AUDIODRIVER=dummy;ASAN_OPTIONS=detect_leaks=0"
       LABELS "${ARG_LABELS}"
       TIMEOUT 600)
 endfunction()

@@ -145,8 +145,8 @@ void CityCardsScene::drawFirstPhase() {
         clearDepth(device);
         const int stripCount = latticeColumns * latticeRows * cityStripFamilies;
         for (int i = 0; i < stripCount; ++i) {
-            setSceneWorldTransform(device, 0.0f, 0.0f, 0.0f, latticeRotation.x,
-                                   latticeRotation.y, latticeRotation.z);
+            setSceneWorldTransform(device, 0.0f, 0.0f, 0.0f, latticeRotation.x, latticeRotation.y,
+                                   latticeRotation.z);
             strips[i].fill(textScroll);
             strips[i].draw();
         }

@@ -27,8 +27,8 @@ public:
     int cardCount;
     int latticeColumns;
     int latticeRows;
-    float cardBreakTimes[6];         // music seconds
-    D3DVECTOR echoRotations[10];     // degrees, driven by scene 2
+    float cardBreakTimes[6];      // music seconds
+    D3DVECTOR echoRotations[10];  // degrees, driven by scene 2
     D3DVECTOR cardStartPositions[6];
     bool secondPhase;
 

@@ -32,15 +32,10 @@ const LogoKeyShape logoKeyShapes[logoKeyShapeCount] = {
 // Beats: two seconds apart from 0.5 s; the second appearance has its own four
 // from 192.3 s; 999 ends them.
 const int logoBeatCount = 14;
-const float logoBeatTimes[logoBeatCount] = {0.5f,   2.5f,   4.5f,   6.5f,   8.5f,
-                                            10.5f,  12.5f,  14.5f,  192.3f, 194.3f,
-                                            196.3f, 198.3f, 999.0f, 202.3f};
+const float logoBeatTimes[logoBeatCount] = {0.5f,  2.5f,   4.5f,   6.5f,   8.5f,   10.5f,  12.5f,
+                                            14.5f, 192.3f, 194.3f, 196.3f, 198.3f, 999.0f, 202.3f};
 
 const int32_t logoMorphParams[8] = {3, 4, 3, 4, 3, 4, 3, 4};
-
-void setHarmonicParams(MeshObject* mesh, const int32_t* params) {
-    for (int i = 0; i < 8; ++i) mesh->harmonicParams[i] = params[i];
-}
 
 }  // namespace
 
@@ -208,8 +203,8 @@ void LogoMorphScene::update() {
     }
 
     // One beat at most per frame; the table is never read past its end.
-    if (eventTimes && eventIndex >= 0 && eventIndex < eventCount &&
-        eventTimes[eventIndex] > 0.0f && eventTimes[eventIndex] <= musicTime) {
+    if (eventTimes && eventIndex >= 0 && eventIndex < eventCount && eventTimes[eventIndex] > 0.0f &&
+        eventTimes[eventIndex] <= musicTime) {
         showLogo(0xFFFFFFFF);
         if (eventIndex < eventCount) eventIndex += 1;
         logoVisible = true;

@@ -18,17 +18,17 @@ public:
     int shapeCount;
     int shapeIndex;  // key shape the current morph starts from
     MeshObject* morphMesh;
-    float morphAngle;   // degrees, phase of the current morph
-    float morphFactor;  // sin(morphAngle)
-    float morphStart;   // music time from which the morph runs
-    float spinAngle;    // degrees, +40 per second
+    float morphAngle;      // degrees, phase of the current morph
+    float morphFactor;     // sin(morphAngle)
+    float morphStart;      // music time from which the morph runs
+    float spinAngle;       // degrees, +40 per second
     MeshObject* warpMesh;  // 64 x 48 pattern plane (slot 12)
     float fadeInAlpha;     // background alpha, rising to 255
     MeshObject* logoMesh;  // 51 x 12 logo plane (slot 14)
     bool logoVisible;
-    float logoTimer;             // seconds the logo stays shown
-    D3DVECTOR* logoPositions;    // logo position per beat index
-    float* eventTimes;           // beat times, eventCount entries
+    float logoTimer;           // seconds the logo stays shown
+    D3DVECTOR* logoPositions;  // logo position per beat index
+    float* eventTimes;         // beat times, eventCount entries
     int eventCount;
     int eventIndex;  // beats fired so far
     MeshObject* flashMesh;

@@ -14,9 +14,9 @@ namespace {
 
 const int creditShapeCount = 10;
 const int32_t creditKeyShapes[creditShapeCount][8] = {
-    {3, 4, 3, 4, 3, 4, 3, 4}, {3, 4, 2, 2, 1, 3, 4, 1},  {6, 2, 7, 9, 8, 0, 4, 1},
+    {3, 4, 3, 4, 3, 4, 3, 4},   {3, 4, 2, 2, 1, 3, 4, 1}, {6, 2, 7, 9, 8, 0, 4, 1},
     {9, 1, 11, 3, 1, 11, 4, 9}, {3, 4, 5, 5, 0, 8, 2, 1}, {2, 4, 2, 5, 0, 2, 2, 1},
-    {4, 7, 5, 6, 6, 5, 7, 4}, {1, 4, 2, 3, 3, 2, 4, 1},  {3, 4, 3, 4, 3, 4, 3, 4},
+    {4, 7, 5, 6, 6, 5, 7, 4},   {1, 4, 2, 3, 3, 2, 4, 1}, {3, 4, 3, 4, 3, 4, 3, 4},
     {3, 4, 3, 4, 3, 4, 3, 4},
 };
 const int32_t creditMorphParams[8] = {3, 4, 3, 4, 3, 4, 3, 4};
@@ -28,10 +28,6 @@ const float creditEventTimes[creditEventCount] = {16.2f, 20.2f, 24.2f, 28.2f, 99
 
 // Texture slots of the three credit names.
 const int creditNameSlots[3] = {11, 16, 17};
-
-void setHarmonicParams(MeshObject* mesh, const int32_t* params) {
-    for (int i = 0; i < 8; ++i) mesh->harmonicParams[i] = params[i];
-}
 
 }  // namespace
 
@@ -256,8 +252,8 @@ void MorphCreditsScene::drawMorph() {
     morphMesh->setWorldTransform(0.0f, 0.0f, 0.0f, 0.8f * a, a, 0.25f * a);
     morphMesh->render();
     morphMesh->setWorldTransform(-40.0f - 25.0f * std::sin(a * sceneDegrees), 0.0f,
-                                 -40.0f - 10.0f * std::cos(a * sceneDegrees), -0.8f * a,
-                                 -1.7f * a, -0.25f * a);
+                                 -40.0f - 10.0f * std::cos(a * sceneDegrees), -0.8f * a, -1.7f * a,
+                                 -0.25f * a);
     morphMesh->render();
 }
 
@@ -272,7 +268,8 @@ void MorphCreditsScene::render() {
     applyShapeBlend();
 
     // 5 during a pulse, 0 otherwise: two echoes in front of and behind the picture.
-    const float pulse = static_cast<float>(static_cast<int>(5.0f * std::sin(pulseAngle * sceneDegrees)));
+    const float pulse =
+        static_cast<float>(static_cast<int>(5.0f * std::sin(pulseAngle * sceneDegrees)));
     if (feedbackMesh) {
         setTextureBlend(feedbackMesh->texture0, 1, D3DBLEND_SRCALPHA, D3DBLEND_DESTALPHA);
         feedbackMesh->setViewTransform(0.0f, 0.0f, 47.7f, 0.0f, 0.0f, 0.0f);

@@ -18,9 +18,9 @@ public:
     int shapeCount;
     int shapeIndex;  // key shape the current morph starts from
     MeshObject* morphMesh;
-    float morphAngle;   // degrees, 0..90
-    float morphFactor;  // sin(morphAngle)
-    float spinAngle;    // degrees
+    float morphAngle;          // degrees, 0..90
+    float morphFactor;         // sin(morphAngle)
+    float spinAngle;           // degrees
     MeshObject* feedbackMesh;  // plane showing the shared render target
     MeshObject* flashMesh;     // white overlay
     bool flashActive;

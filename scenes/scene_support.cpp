@@ -28,8 +28,7 @@ void writeFlatColor(MeshObject* mesh, D3DCOLOR color) {
     mesh->flatVertexBuffer->Unlock();
 }
 
-void setTextureBlend(TextureRecord* record, int alphaBlend, D3DBLEND srcBlend,
-                     D3DBLEND destBlend) {
+void setTextureBlend(TextureRecord* record, int alphaBlend, D3DBLEND srcBlend, D3DBLEND destBlend) {
     if (!record) return;
     record->alphaBlend = alphaBlend;
     record->srcBlend = srcBlend;
@@ -43,10 +42,13 @@ void setSceneView(IDirect3DDevice8* device, float x, float y, float z) {
     device->SetTransform(D3DTS_VIEW, &view);
 }
 
+void setHarmonicParams(MeshObject* mesh, const int32_t* params) {
+    for (int i = 0; i < 8; ++i) mesh->harmonicParams[i] = params[i];
+}
+
 void morphPositions(MeshObject* target, const MeshObject* from, const MeshObject* to,
                     float factor) {
-    if (!target || !from || !to || !target->vertices || !from->vertices || !to->vertices)
-        return;
+    if (!target || !from || !to || !target->vertices || !from->vertices || !to->vertices) return;
     // Key shapes are built with the same counts, so vertices correspond one to
     // one; a shorter shape limits the blend instead of being overrun.
     int count = target->vertexCount;

@@ -1,10 +1,13 @@
 // Small pieces several scenes share: alpha fades written into colours, the
 // white overlay of the flashes, texture-record blend settings, the plain
-// camera on the z axis and the position morph between two key shapes.
+// camera on the z axis, harmonic parameters and the position morph between two
+// key shapes.
 #ifndef ZELVARO_SCENES_SCENE_SUPPORT_H
 #define ZELVARO_SCENES_SCENE_SUPPORT_H
 
 #include <d3d8.h>
+
+#include <cstdint>
 
 class MeshObject;
 struct TextureRecord;
@@ -24,16 +27,17 @@ void writeFlatColor(MeshObject* mesh, D3DCOLOR color);
 
 // The blend fields of a shared texture record; records are shared by every
 // scene, so each scene sets the ones it relies on again before it draws.
-void setTextureBlend(TextureRecord* record, int alphaBlend, D3DBLEND srcBlend,
-                     D3DBLEND destBlend);
+void setTextureBlend(TextureRecord* record, int alphaBlend, D3DBLEND srcBlend, D3DBLEND destBlend);
 
 // The camera at (x, y, z) without rotation: world points move by +(x, y, z).
 void setSceneView(IDirect3DDevice8* device, float x, float y, float z);
 
+// The eight frequencies and exponents of a harmonic shape, set before it is built.
+void setHarmonicParams(MeshObject* mesh, const int32_t* params);
+
 // Every vertex position of `target` becomes A + factor * (B - A), with A and B
 // the same vertex of `from` and `to`; other vertex data is left alone. The
 // buffer is not rewritten here.
-void morphPositions(MeshObject* target, const MeshObject* from, const MeshObject* to,
-                    float factor);
+void morphPositions(MeshObject* target, const MeshObject* from, const MeshObject* to, float factor);
 
 #endif  // ZELVARO_SCENES_SCENE_SUPPORT_H

@@ -80,10 +80,9 @@ void ShatterPanel::build(IDirect3DDevice8* panelDevice, float width, float heigh
         scatter[t].z = sceneRandom() * first.z * 1.1f;
     }
 
-    if (!device ||
-        FAILED(device->CreateVertexBuffer(static_cast<UINT>(triangleCount) * 3 * panelVertexStride,
-                                          D3DUSAGE_WRITEONLY, panelVertexFvf, D3DPOOL_DEFAULT,
-                                          &vertexBuffer)))
+    if (!device || FAILED(device->CreateVertexBuffer(
+                       static_cast<UINT>(triangleCount) * 3 * panelVertexStride, D3DUSAGE_WRITEONLY,
+                       panelVertexFvf, D3DPOOL_DEFAULT, &vertexBuffer)))
         vertexBuffer = nullptr;
     update();
 }

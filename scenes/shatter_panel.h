@@ -37,15 +37,15 @@ void drawPanelTriangles(IDirect3DDevice8* device, IDirect3DVertexBuffer8* buffer
 class ShatterPanel {
 public:
     IDirect3DDevice8* device;
-    PanelVertex* vertices;   // columns x rows, row 0 at the bottom edge
-    int32_t* triangles;      // 3 indices per triangle slot
-    D3DVECTOR* scatter;      // random flight vector per triangle slot
-    D3DCOLOR color;          // diffuse of every output vertex
+    PanelVertex* vertices;  // columns x rows, row 0 at the bottom edge
+    int32_t* triangles;     // 3 indices per triangle slot
+    D3DVECTOR* scatter;     // random flight vector per triangle slot
+    D3DCOLOR color;         // diffuse of every output vertex
     int32_t vertexCount;
-    int32_t triangleCount;   // slots, two per row left unfilled
+    int32_t triangleCount;  // slots, two per row left unfilled
     int32_t rows;
     int32_t columns;
-    float progress;          // seconds since the break started, 0 = intact
+    float progress;  // seconds since the break started, 0 = intact
     D3DVECTOR position;
     D3DVECTOR rotation;      // degrees
     TextureRecord* texture;  // not owned

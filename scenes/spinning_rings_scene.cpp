@@ -146,7 +146,7 @@ void SpinningRingsScene::init(IDirect3DDevice8* sceneDevice) {
     centerShape = new MeshObject();
     centerShape->setDevice(device);
     centerShape->texture0 = backgroundTexture;
-    for (int i = 0; i < 8; ++i) centerShape->harmonicParams[i] = ringsShapeParams[i];
+    setHarmonicParams(centerShape, ringsShapeParams);
     centerShape->warpVariant = 0;
     centerShape->cullMode = 2;
     centerShape->renderMode = 0;
@@ -188,7 +188,8 @@ void SpinningRingsScene::update() {
         // speed stay.
         for (int j = 0; j < particleCount; ++j) {
             particlePositions[j].y -= dt * particleSpeeds[j];
-            if (particlePositions[j].y <= -30.0f) particlePositions[j].y = 30.0f + 5.0f * sceneRandom();
+            if (particlePositions[j].y <= -30.0f)
+                particlePositions[j].y = 30.0f + 5.0f * sceneRandom();
         }
     }
 

@@ -21,13 +21,13 @@ public:
     int particleCount;
     D3DVECTOR* particlePositions;
     D3DVECTOR* particleSpins;
-    float* particleSpeeds;  // falling speed per second
+    float* particleSpeeds;   // falling speed per second
     MeshObject* screenMesh;  // plane showing the shared render target
     float spinAngle;         // degrees, +40 per second
     bool introActive;        // the opening phase runs
     float introAlpha;
-    D3DVECTOR introOffset;   // drift of the opening copies
-    float* eventTimes;       // 4 entries; the 999 in second place stops after the first
+    D3DVECTOR introOffset;  // drift of the opening copies
+    float* eventTimes;      // 4 entries; the 999 in second place stops after the first
     int eventIndex;
     bool bounceActive;
     float bounceAngle;  // degrees

@@ -83,7 +83,7 @@ void MeshObject::addEndCap(int32_t segmentCount, int32_t ringCount) {
 }
 
 void MeshObject::buildGrid(float width, float height, int32_t columns, int32_t rowCount) {
-    if (columns <= 0 || rowCount <= 0 || !(width > 0.0f) || !(height > 0.0f)) {
+    if (vertices != nullptr || columns <= 0 || rowCount <= 0 || !(width > 0.0f) || !(height > 0.0f)) {
         return;
     }
     segments = columns;
@@ -108,7 +108,7 @@ void MeshObject::buildGrid(float width, float height, int32_t columns, int32_t r
 }
 
 void MeshObject::buildCube(int32_t columns, int32_t rowCount, float size) {
-    if (columns <= 0 || rowCount <= 0 || !(size > 0.0f)) {
+    if (vertices != nullptr || columns <= 0 || rowCount <= 0 || !(size > 0.0f)) {
         return;
     }
     segments = columns;
@@ -146,7 +146,7 @@ void MeshObject::buildCube(int32_t columns, int32_t rowCount, float size) {
 }
 
 void MeshObject::buildRing(float innerRadius, float outerRadius, int32_t segmentCount) {
-    if (!(innerRadius > 0.0f) || !(outerRadius > 0.0f) || segmentCount <= 0) {
+    if (vertices != nullptr || !(innerRadius > 0.0f) || !(outerRadius > 0.0f) || segmentCount <= 0) {
         return;
     }
     const int32_t s = segmentCount;
@@ -178,7 +178,7 @@ void MeshObject::buildRing(float innerRadius, float outerRadius, int32_t segment
 }
 
 void MeshObject::buildSphere(float sphereRadius, int32_t segmentCount, int32_t ringCount) {
-    if (!(sphereRadius > 0.0f) || segmentCount <= 0 || ringCount <= 0) {
+    if (vertices != nullptr || !(sphereRadius > 0.0f) || segmentCount <= 0 || ringCount <= 0) {
         return;
     }
     segments = segmentCount;
@@ -210,7 +210,7 @@ void MeshObject::buildSphere(float sphereRadius, int32_t segmentCount, int32_t r
 void MeshObject::buildSuperellipsoid(float shapeRadius, float latitudeExponent,
                                      float longitudeExponent, int32_t segmentCount,
                                      int32_t ringCount) {
-    if (!(shapeRadius > 0.0f) || segmentCount <= 0 || ringCount <= 0) {
+    if (vertices != nullptr || !(shapeRadius > 0.0f) || segmentCount <= 0 || ringCount <= 0) {
         return;
     }
     segments = segmentCount;
@@ -244,7 +244,7 @@ void MeshObject::buildSuperellipsoid(float shapeRadius, float latitudeExponent,
 // A teardrop: a point at y = +radius, widest at 120 degrees from it.
 void MeshObject::buildDrop(float dropRadius, int32_t segmentCount, int32_t ringCount,
                            float widthScale) {
-    if (!(dropRadius > 0.0f) || segmentCount <= 0 || ringCount <= 0) {
+    if (vertices != nullptr || !(dropRadius > 0.0f) || segmentCount <= 0 || ringCount <= 0) {
         return;
     }
     segments = segmentCount;
@@ -278,7 +278,7 @@ void MeshObject::buildDrop(float dropRadius, int32_t segmentCount, int32_t ringC
 void MeshObject::buildSupertoroid(float majorRadiusZ, float tubeRadius, float majorRadiusX,
                                   float azimuthExponent, float tubeExponent,
                                   int32_t segmentCount, int32_t ringCount) {
-    if (!(majorRadiusZ > tubeRadius) || !(majorRadiusZ > 0.0f) || !(tubeRadius > 0.0f) ||
+    if (vertices != nullptr || !(majorRadiusZ > tubeRadius) || !(majorRadiusZ > 0.0f) || !(tubeRadius > 0.0f) ||
         ringCount <= 2 || segmentCount <= 2) {
         return;
     }

@@ -59,7 +59,7 @@ void MeshObject::buildHarmonicRings(float shapeRadius, int32_t segmentCount, int
 }
 
 void MeshObject::buildHarmonicSphere(float shapeRadius, int32_t segmentCount, int32_t ringCount) {
-    if (!(shapeRadius > 0.0f) || segmentCount <= 0 || ringCount <= 0) {
+    if (vertices != nullptr || !(shapeRadius > 0.0f) || segmentCount <= 0 || ringCount <= 0) {
         return;
     }
     segments = segmentCount;
@@ -76,7 +76,7 @@ void MeshObject::buildHarmonicSphere(float shapeRadius, int32_t segmentCount, in
 // between them. Here u follows the polar angle and v the azimuth.
 void MeshObject::buildHarmonicSphereQuads(float shapeRadius, int32_t segmentCount,
                                           int32_t ringCount) {
-    if (!(shapeRadius > 0.0f) || segmentCount <= 0 || ringCount <= 0) {
+    if (vertices != nullptr || !(shapeRadius > 0.0f) || segmentCount <= 0 || ringCount <= 0) {
         return;
     }
     segments = segmentCount;
@@ -122,7 +122,7 @@ void MeshObject::buildHarmonicSphereQuads(float shapeRadius, int32_t segmentCoun
 // left for the caller to fill with fillVertexBufferVertexColors.
 void MeshObject::buildHarmonicSphereSpiked(float shapeRadius, int32_t segmentCount,
                                            int32_t ringCount) {
-    if (!(shapeRadius > 0.0f) || segmentCount <= 0 || ringCount <= 0) {
+    if (vertices != nullptr || !(shapeRadius > 0.0f) || segmentCount <= 0 || ringCount <= 0) {
         return;
     }
     segments = segmentCount;
@@ -161,7 +161,7 @@ void MeshObject::addSpikeBand(int32_t ringA, int32_t ringB, int32_t segmentCount
 // every row of a shell is turned 10 degrees further than the one before.
 void MeshObject::buildRayBurst(float burstRadius, int32_t segmentCount, int32_t levels,
                                float radiusStep) {
-    if (!(burstRadius > 0.0f) || segmentCount <= 0 || levels <= 0) {
+    if (vertices != nullptr || !(burstRadius > 0.0f) || segmentCount <= 0 || levels <= 0) {
         return;
     }
     const int32_t s = segmentCount;

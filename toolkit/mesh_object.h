@@ -190,7 +190,9 @@ public:
     void setWorldTransformScaled(float sx, float sy, float sz, float x, float y, float z,
                                  float rotX, float rotY, float rotZ);
 
-    // Generators (mesh_generators.cpp).
+    // Generators (mesh_generators.cpp). Each builds once per object: on an
+    // object that already holds a mesh, or with invalid arguments, it returns
+    // without building anything.
     void buildGrid(float width, float height, int32_t columns, int32_t rowCount);
     void buildCube(int32_t columns, int32_t rowCount, float size);
     void buildRing(float innerRadius, float outerRadius, int32_t segmentCount);

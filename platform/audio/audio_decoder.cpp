@@ -18,6 +18,7 @@ mpg123_ssize_t readMemory(void* source, void* buffer, size_t count) {
     auto* reader = static_cast<AudioMemoryReader*>(source);
     const size_t size = reader->data->size();
     const size_t n = std::min(count, size - std::min(reader->position, size));
+    if (n == 0) return 0;
     std::memcpy(buffer, reader->data->data() + reader->position, n);
     reader->position += n;
     return static_cast<mpg123_ssize_t>(n);

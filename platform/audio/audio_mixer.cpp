@@ -15,35 +15,42 @@ void addSaturated(int16_t* target, const int16_t* source, size_t count) {
 }  // namespace
 
 uint32_t AudioMixer::add(std::unique_ptr<AudioStream> stream) {
-    std::lock_guard<std::mutex> lock(mutex);
+    std::lock_guard<std::mutex> decodingLock(decoding);
+    std::lock_guard<std::mutex> clockLock(clock);
     const uint32_t handle = nextHandle++;
     if (nextHandle == 0) nextHandle = 1;
     streams[handle] = std::move(stream);
+    clocks[handle] = AudioStreamClock{};
     return handle;
 }
 
 bool AudioMixer::contains(uint32_t handle) {
-    std::lock_guard<std::mutex> lock(mutex);
-    return streams.count(handle) != 0;
+    std::lock_guard<std::mutex> clockLock(clock);
+    return clocks.count(handle) != 0;
 }
 
 AudioBytes AudioMixer::bytesOf(uint32_t handle) {
-    std::lock_guard<std::mutex> lock(mutex);
+    std::lock_guard<std::mutex> decodingLock(decoding);
     auto found = streams.find(handle);
     return found == streams.end() ? nullptr : found->second->mp3;
 }
 
 bool AudioMixer::play(uint32_t handle, std::unique_ptr<AudioDecoder> decoder) {
-    std::unique_lock<std::mutex> lock(mutex);
+    std::unique_lock<std::mutex> decodingLock(decoding);
     auto found = streams.find(handle);
     if (found == streams.end()) return false;
     AudioStream& stream = *found->second;
     std::swap(stream.decoder, decoder);
     stream.playing = true;
-    stream.startPending = true;
-    stream.deliveredBytes = 0;
-    lock.unlock();
-    decoder.reset();  // the old decoder is freed outside the lock
+    {
+        std::lock_guard<std::mutex> clockLock(clock);
+        AudioStreamClock& position = clocks[handle];
+        position.playing = true;
+        position.startPending = true;
+        position.deliveredBytes = 0;
+    }
+    decodingLock.unlock();
+    decoder.reset();  // the old decoder is freed outside the locks
     return true;
 }
 
@@ -61,10 +68,10 @@ uint64_t AudioMixer::heardDeviceBytes(const AudioLatency& latency) {
 }
 
 int64_t AudioMixer::position(uint32_t handle, const AudioLatency& latency) {
-    std::lock_guard<std::mutex> lock(mutex);
-    auto found = streams.find(handle);
-    if (found == streams.end()) return -1;
-    const AudioStream& stream = *found->second;
+    std::lock_guard<std::mutex> clockLock(clock);
+    auto found = clocks.find(handle);
+    if (found == clocks.end()) return -1;
+    const AudioStreamClock& stream = found->second;
     const uint64_t heard = heardDeviceBytes(latency);
     if (!stream.playing || stream.startPending || heard <= stream.startDeviceBytes) return 0;
     const uint64_t played = std::min(heard - stream.startDeviceBytes, stream.deliveredBytes);
@@ -73,19 +80,25 @@ int64_t AudioMixer::position(uint32_t handle, const AudioLatency& latency) {
 
 void AudioMixer::mix(unsigned char* out, size_t bytes) {
     std::memset(out, 0, bytes);
-    std::lock_guard<std::mutex> lock(mutex);
+    std::lock_guard<std::mutex> decodingLock(decoding);
     if (scratch.size() < bytes) scratch.resize(bytes);
+    decodedNow.clear();
     for (auto& entry : streams) {
         AudioStream& stream = *entry.second;
         if (!stream.playing || !stream.decoder) continue;
+        const size_t got = stream.decoder->read(scratch.data(), bytes);
+        decodedNow.emplace_back(entry.first, got);
+        addSaturated(reinterpret_cast<int16_t*>(out),
+                     reinterpret_cast<const int16_t*>(scratch.data()), got / 2);
+    }
+    std::lock_guard<std::mutex> clockLock(clock);
+    for (const auto& decoded : decodedNow) {
+        AudioStreamClock& stream = clocks[decoded.first];
         if (stream.startPending) {
             stream.startPending = false;
             stream.startDeviceBytes = deviceBytes;
         }
-        const size_t got = stream.decoder->read(scratch.data(), bytes);
-        stream.deliveredBytes += got;
-        addSaturated(reinterpret_cast<int16_t*>(out),
-                     reinterpret_cast<const int16_t*>(scratch.data()), got / 2);
+        stream.deliveredBytes += decoded.second;
     }
     deviceBytes += bytes;
     lastMix = Clock::now();
@@ -93,11 +106,11 @@ void AudioMixer::mix(unsigned char* out, size_t bytes) {
 
 void AudioMixer::reset() {
     std::map<uint32_t, std::unique_ptr<AudioStream>> freed;
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        freed.swap(streams);
-        deviceBytes = 0;
-        lastHeard = 0;
-        lastMix = Clock::time_point{};
-    }
+    std::lock_guard<std::mutex> decodingLock(decoding);
+    std::lock_guard<std::mutex> clockLock(clock);
+    freed.swap(streams);
+    clocks.clear();
+    deviceBytes = 0;
+    lastHeard = 0;
+    lastMix = Clock::time_point{};
 }

@@ -1,6 +1,8 @@
 // The open streams and the clock of the output they play on. An output (the
 // sound device, the silent clock or the virtual output) asks for mixed audio
 // from its own thread; the program's thread opens, plays and asks positions.
+// Decoding and the clock have separate locks, so asking the position never
+// waits for a decode.
 #ifndef ZELVARO_PLATFORM_AUDIO_MIXER_H
 #define ZELVARO_PLATFORM_AUDIO_MIXER_H
 
@@ -12,13 +14,19 @@
 
 #include "audio_decoder.h"
 
+// What is decoded: guarded by the decoding lock.
 struct AudioStream {
     AudioBytes mp3;
     std::unique_ptr<AudioDecoder> decoder;  // the playing decoder, or the probe one
     bool playing = false;
-    bool startPending = false;        // played, its first byte not yet handed out
-    uint64_t startDeviceBytes = 0;    // output clock when its first byte was handed out
-    uint64_t deliveredBytes = 0;      // its bytes handed to the output so far
+};
+
+// Where a stream stands on the output's clock: guarded by the clock lock.
+struct AudioStreamClock {
+    bool playing = false;
+    bool startPending = false;      // played, its first byte not yet handed out
+    uint64_t startDeviceBytes = 0;  // output clock when its first byte was handed out
+    uint64_t deliveredBytes = 0;    // its bytes handed to the output so far
 };
 
 // How an output's clock relates to what the listener hears.
@@ -48,13 +56,17 @@ public:
 private:
     uint64_t heardDeviceBytes(const AudioLatency& latency);
 
-    std::mutex mutex;
+    std::mutex decoding;  // streams, and the mixing as a whole
     std::map<uint32_t, std::unique_ptr<AudioStream>> streams;
-    uint32_t nextHandle = 1;
-    uint64_t deviceBytes = 0;         // bytes handed to the output since the start
-    Clock::time_point lastMix{};      // when deviceBytes last grew
-    uint64_t lastHeard = 0;           // the heard clock never runs backwards
     std::vector<unsigned char> scratch;
+    std::vector<std::pair<uint32_t, size_t>> decodedNow;  // per stream, in one mix
+    uint32_t nextHandle = 1;
+
+    std::mutex clock;  // everything below
+    std::map<uint32_t, AudioStreamClock> clocks;
+    uint64_t deviceBytes = 0;     // bytes handed to the output since the start
+    Clock::time_point lastMix{};  // when deviceBytes last grew
+    uint64_t lastHeard = 0;       // the heard clock never runs backwards
 };
 
 #endif  // ZELVARO_PLATFORM_AUDIO_MIXER_H

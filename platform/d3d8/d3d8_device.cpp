@@ -129,7 +129,7 @@ HRESULT D3d8Device::initialise(const D3DPRESENT_PARAMETERS& parameters) {
     }
     const D3d8FormatInfo* info = d3d8FindFormat(format);
     glGenTextures(1, &frontTexture);
-    glBindTexture(GL_TEXTURE_2D, frontTexture);
+    bindScratchTexture(frontTexture);
     glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(info->internalFormat), width, height, 0,
                  info->uploadFormat, info->uploadType, nullptr);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
@@ -209,8 +209,18 @@ void D3d8Device::makeCurrent() {
     currentDevice = this;
 }
 
+void D3d8Device::bindScratchTexture(GLuint texture) {
+    makeCurrent();
+    glActiveTexture(GL_TEXTURE0 + kD3d8StageCount);
+    glBindTexture(GL_TEXTURE_2D, texture);
+}
+
 void D3d8Device::forgetTexture(D3d8Texture* texture) {
     liveTextures.erase(texture);
+    // GL unbinds a deleted texture; its name may come back for another one.
+    for (GLuint& bound : unitTextures) {
+        if (bound == texture->glTexture) bound = 0;
+    }
     for (D3d8Texture*& bound : textures) {
         if (bound == texture) bound = nullptr;  // cannot happen while bound: the binding holds a reference
     }
@@ -219,6 +229,9 @@ void D3d8Device::forgetTexture(D3d8Texture* texture) {
 void D3d8Device::forgetSurface(D3d8Surface* surface) {
     liveSurfaces.erase(surface);
     const GLuint texture = surface->glTexture;
+    for (GLuint& bound : unitTextures) {
+        if (texture != 0 && bound == texture) bound = 0;
+    }
     const GLuint renderbuffer = surface->glRenderbuffer;
     auto uses = [&](const FramebufferEntry& entry) {
         return (texture != 0 && entry.colorTexture == texture &&
@@ -410,15 +423,13 @@ HRESULT D3d8Device::CopyRects(IDirect3DSurface8* sourceSurface, const RECT* sour
             }
             if (destination->texture != nullptr) destination->texture->uploadLevel(destination->level);
         } else if (sourceInMemory) {
-            makeCurrent();
-            glBindTexture(GL_TEXTURE_2D, destination->glTexture);
+            bindScratchTexture(destination->glTexture);
             glPixelStorei(GL_UNPACK_ROW_LENGTH, static_cast<GLint>(source->pitch / info->bytesPerPixel));
             glTexSubImage2D(GL_TEXTURE_2D, static_cast<GLint>(destination->level), at.x, at.y, width, height,
                             info->uploadFormat, info->uploadType,
                             source->memory.data() + static_cast<size_t>(rect.top) * source->pitch +
                                 static_cast<size_t>(rect.left) * info->bytesPerPixel);
             glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-            dirty |= kD3d8DirtyTextures;
         } else {
             makeCurrent();
             glDisable(GL_SCISSOR_TEST);

@@ -117,6 +117,9 @@ public:
 
     // Internal operations used by the resources.
     void makeCurrent();
+    // Binds a texture for creation, upload or copy on a unit no stage uses,
+    // so that the stages' bindings stay as flushState left them.
+    void bindScratchTexture(GLuint texture);
     void forgetTexture(D3d8Texture* texture);
     void forgetSurface(D3d8Surface* surface);
     void forgetVertexBuffer(D3d8VertexBuffer* buffer);
@@ -200,6 +203,12 @@ private:
     UINT layoutStride = 0;
     UINT layoutOffset = 0;
     D3d8ProgramKey programKey{};
+    GLuint unitTextures[kD3d8StageCount] = {};
+    GLuint unitSamplers[kD3d8StageCount] = {};
+    bool blendEnabled = false;
+    GLenum blendSource = GL_ONE;
+    GLenum blendDestination = GL_ZERO;
+    GLenum blendOperation = GL_FUNC_ADD;
 };
 
 HRESULT d3d8CreateDevice(D3d8Interface* direct3D, HWND focusWindow, DWORD behaviorFlags,

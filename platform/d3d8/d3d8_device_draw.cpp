@@ -362,16 +362,30 @@ bool D3d8Device::flushState(DWORD fvf) {
     if (dirty & kD3d8DirtyBlend) {
         // One set of factors for colour and alpha. A target without alpha
         // (X8R8G8B8 is stored as RGB8) reads its alpha as 1.
-        if (renderStates[D3DRS_ALPHABLENDENABLE]) {
-            glEnable(GL_BLEND);
-            GLenum source = blendFactor(renderStates[D3DRS_SRCBLEND]);
+        const bool enable = renderStates[D3DRS_ALPHABLENDENABLE] != 0;
+        if (enable != blendEnabled) {
+            if (enable) {
+                glEnable(GL_BLEND);
+            } else {
+                glDisable(GL_BLEND);
+            }
+            blendEnabled = enable;
+        }
+        if (enable) {
+            const GLenum source = blendFactor(renderStates[D3DRS_SRCBLEND]);
             GLenum destination = blendFactor(renderStates[D3DRS_DESTBLEND]);
             if (renderStates[D3DRS_SRCBLEND] == D3DBLEND_BOTHSRCALPHA) destination = GL_ONE_MINUS_SRC_ALPHA;
             if (renderStates[D3DRS_SRCBLEND] == D3DBLEND_BOTHINVSRCALPHA) destination = GL_SRC_ALPHA;
-            glBlendFunc(source, destination);
-            glBlendEquation(blendEquation(renderStates[D3DRS_BLENDOP]));
-        } else {
-            glDisable(GL_BLEND);
+            if (source != blendSource || destination != blendDestination) {
+                glBlendFunc(source, destination);
+                blendSource = source;
+                blendDestination = destination;
+            }
+            const GLenum operation = blendEquation(renderStates[D3DRS_BLENDOP]);
+            if (operation != blendOperation) {
+                glBlendEquation(operation);
+                blendOperation = operation;
+            }
         }
         const DWORD writes = renderStates[D3DRS_COLORWRITEENABLE];
         glColorMask((writes & 1) != 0, (writes & 2) != 0, (writes & 4) != 0, (writes & 8) != 0);
@@ -400,9 +414,17 @@ bool D3d8Device::flushState(DWORD fvf) {
     if (dirty & kD3d8DirtyTextures) {
         for (DWORD i = 0; i < programKey.stageCount; ++i) {
             if (!programKey.stages[i].hasTexture) continue;
-            glActiveTexture(GL_TEXTURE0 + i);
-            glBindTexture(GL_TEXTURE_2D, textures[i]->glTexture);
-            glBindSampler(i, samplerFor(i));
+            const GLuint texture = textures[i]->glTexture;
+            if (texture != unitTextures[i]) {
+                glActiveTexture(GL_TEXTURE0 + i);
+                glBindTexture(GL_TEXTURE_2D, texture);
+                unitTextures[i] = texture;
+            }
+            const GLuint sampler = samplerFor(i);
+            if (sampler != unitSamplers[i]) {
+                glBindSampler(i, sampler);
+                unitSamplers[i] = sampler;
+            }
         }
     }
     dirty = 0;

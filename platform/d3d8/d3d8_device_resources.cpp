@@ -30,12 +30,11 @@ D3d8Surface* D3d8Device::newSurface(D3d8SurfaceKind kind, UINT width, UINT heigh
     switch (kind) {
         case D3d8SurfaceKind::colorTarget:
             glGenTextures(1, &surface->glTexture);
-            glBindTexture(GL_TEXTURE_2D, surface->glTexture);
+            bindScratchTexture(surface->glTexture);
             glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(info->internalFormat), static_cast<GLsizei>(width),
                          static_cast<GLsizei>(height), 0, info->uploadFormat, info->uploadType, nullptr);
             glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
             glTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, info->swizzle);
-            dirty |= kD3d8DirtyTextures;
             break;
         case D3d8SurfaceKind::depthStencil:
             glGenRenderbuffers(1, &surface->glRenderbuffer);

@@ -24,7 +24,7 @@ D3d8Texture::D3d8Texture(D3d8Device* owner, UINT textureWidth, UINT textureHeigh
     if (pool != D3DPOOL_SYSTEMMEM) {
         device->makeCurrent();
         glGenTextures(1, &glTexture);
-        glBindTexture(GL_TEXTURE_2D, glTexture);
+        device->bindScratchTexture(glTexture);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(levelCount - 1));
         glTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, format->swizzle);
@@ -88,12 +88,10 @@ void D3d8Texture::uploadLevel(UINT level) {
     if (device == nullptr || glTexture == 0 || level >= levels.size()) return;
     const D3d8Surface* surface = levels[level];
     if (surface->memory.empty()) return;
-    device->makeCurrent();
-    glBindTexture(GL_TEXTURE_2D, glTexture);
+    device->bindScratchTexture(glTexture);
     glTexSubImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), 0, 0, static_cast<GLsizei>(surface->desc.Width),
                     static_cast<GLsizei>(surface->desc.Height), format->uploadFormat, format->uploadType,
                     surface->memory.data());
-    device->dirty |= kD3d8DirtyTextures;
 }
 
 HRESULT D3d8Texture::QueryInterface(REFIID, void** object) {

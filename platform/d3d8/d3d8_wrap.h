@@ -3,6 +3,8 @@
 // primitive, every wrapped coordinate more than 0.5 below the primitive's
 // largest is moved up by 1, so interpolation crosses the seam instead of
 // running back through 0.5; the stage samples with repeat addressing.
+// Chosen: WRAP0 applies to the vertex's coordinate set 0, whichever stage
+// reads it (the program's stage 0 always reads set 0).
 #ifndef ZELVARO_PLATFORM_D3D8_WRAP_H
 #define ZELVARO_PLATFORM_D3D8_WRAP_H
 

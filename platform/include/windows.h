@@ -130,6 +130,11 @@ typedef GUID IID;
 #define ERROR_INSUFFICIENT_BUFFER 122L
 #define ERROR_MR_MID_NOT_FOUND 317L
 #define ERROR_FILE_INVALID 1006L
+#define ERROR_MOD_NOT_FOUND 126L
+#define ERROR_DEVICE_NOT_CONNECTED 1167L
+#define ERROR_INVALID_WINDOW_HANDLE 1400L
+#define ERROR_CANNOT_FIND_WND_CLASS 1407L
+#define ERROR_CLASS_ALREADY_EXISTS 1410L
 
 // ---------------------------------------------------------------- window messages
 #define WM_NULL 0x0000

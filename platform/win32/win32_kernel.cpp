@@ -135,6 +135,11 @@ const Win32Message win32Messages[] = {
     {ERROR_MORE_DATA, "More data is available."},
     {ERROR_MR_MID_NOT_FOUND, "The system cannot find message text for the message number."},
     {ERROR_FILE_INVALID, "The file is empty or no longer valid and cannot be mapped."},
+    {ERROR_MOD_NOT_FOUND, "The specified module could not be found."},
+    {ERROR_DEVICE_NOT_CONNECTED, "No display is available."},
+    {ERROR_INVALID_WINDOW_HANDLE, "Invalid window handle."},
+    {ERROR_CANNOT_FIND_WND_CLASS, "Cannot find window class."},
+    {ERROR_CLASS_ALREADY_EXISTS, "Class already exists."},
 };
 
 const char* win32MessageText(DWORD id) {

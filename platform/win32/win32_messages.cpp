@@ -42,16 +42,15 @@ bool takeMessage(MSG* msg, HWND window, UINT filterMin, UINT filterMax, bool rem
         if (remove) state.messages.erase(it);
         return true;
     }
+    // The quit message comes whatever the message range asked for.
     if (state.quitPosted && (window == nullptr || window == threadMessagesOnly)) {
         MSG quit{};
         quit.message = WM_QUIT;
         quit.wParam = static_cast<WPARAM>(state.quitCode);
         quit.time = SDL_GetTicks();
-        if (matches(quit, window, filterMin, filterMax)) {
-            *msg = quit;
-            if (remove) state.quitPosted = false;
-            return true;
-        }
+        *msg = quit;
+        if (remove) state.quitPosted = false;
+        return true;
     }
     return false;
 }

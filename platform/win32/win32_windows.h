@@ -10,13 +10,13 @@
 #include <string>
 #include <vector>
 
-// Error codes the windowing calls leave for GetLastError, with Windows' values.
-constexpr DWORD win32ErrorInvalidWindowHandle = 1400;
-constexpr DWORD win32ErrorClassAlreadyExists = 1410;
-constexpr DWORD win32ErrorCannotFindWindowClass = 1407;
-constexpr DWORD win32ErrorModuleNotFound = 126;
+// Error codes the windowing calls leave for GetLastError.
+constexpr DWORD win32ErrorInvalidWindowHandle = ERROR_INVALID_WINDOW_HANDLE;
+constexpr DWORD win32ErrorClassAlreadyExists = ERROR_CLASS_ALREADY_EXISTS;
+constexpr DWORD win32ErrorCannotFindWindowClass = ERROR_CANNOT_FIND_WND_CLASS;
+constexpr DWORD win32ErrorModuleNotFound = ERROR_MOD_NOT_FOUND;
 // No display could be opened (SDL's video start-up failed).
-constexpr DWORD win32ErrorNoDisplay = 1167;  // ERROR_DEVICE_NOT_CONNECTED
+constexpr DWORD win32ErrorNoDisplay = ERROR_DEVICE_NOT_CONNECTED;
 
 struct Win32Window {
     HWND handle;

@@ -205,6 +205,30 @@ TEST_F(FilterTest, AddressModesRepeatOrClamp) {
     EXPECT_TRUE(pixelNear(present(), 80, 64, 0x00FFFFFF, 0));
 }
 
+// Creating and filling textures between draws leaves the stages' textures alone.
+TEST_F(TextureTest, NewTexturesDoNotDisturbTheBoundOnes) {
+    IDirect3DTexture8* first = solidTexture(0xFFFF0000);
+    IDirect3DTexture8* second = solidTexture(0xFF00FF00);
+    device->SetTexture(0, first);
+    device->SetTexture(1, second);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_ADD);
+    drawRect(0, 0, 128, 128, 0xFFFFFFFF);
+    EXPECT_TRUE(pixelNear(present(), 64, 64, 0x00FFFF00, 0));
+    IDirect3DTexture8* third = solidTexture(0xFF0000FF, 4);
+    D3DLOCKED_RECT locked{};
+    first->LockRect(0, &locked, nullptr, 0);
+    *static_cast<DWORD*>(locked.pBits) = 0xFF800000;
+    first->UnlockRect(0);
+    drawRect(0, 0, 128, 128, 0xFFFFFFFF);
+    EXPECT_TRUE(pixelNear(present(), 64, 64, 0x0080FF00, 1));
+    device->SetTexture(0, nullptr);
+    device->SetTexture(1, nullptr);
+    third->Release();
+    second->Release();
+    first->Release();
+}
+
 TEST_F(TextureTest, UpdateTextureCopiesSystemMemoryToTheDevice) {
     IDirect3DTexture8* staging = nullptr;
     IDirect3DTexture8* onDevice = nullptr;

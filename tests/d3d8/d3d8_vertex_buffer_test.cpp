@@ -118,31 +118,31 @@ TEST_F(VertexBufferTest, DescribesItself) {
     stream->Release();
 }
 
-// u from 0.7 at the left to 0.2 at the right. Unwrapped the middle is at
-// 0.45 (green); wrapped it runs 0.7 -> 1.2 and the middle is at 0.95 (white).
+// u from 0.8 at the left to 0.1 at the right. Unwrapped the middle is at
+// 0.45 (green); wrapped it runs 0.8 -> 1.1 and the middle is at 0.95 (white).
 TEST_F(VertexBufferTest, Wrap0TakesTheShortWayRoundTheSeam) {
     stripeTexture();
-    meshQuad(0.7f, 0.2f);
+    meshQuad(0.8f, 0.1f);
     device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 2);
     EXPECT_TRUE(pixelNear(present(), 64, 64, 0x0000FF00, 0));
     device->SetRenderState(D3DRS_WRAP0, D3DWRAP_U);
     device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 2);
     RgbaImage picture = present();
     EXPECT_TRUE(pixelNear(picture, 64, 64, 0x00FFFFFF, 0));
-    EXPECT_TRUE(pixelNear(picture, 120, 64, 0x00FF0000, 0));  // past the seam: u = 1.15
+    EXPECT_TRUE(pixelNear(picture, 120, 64, 0x00FF0000, 0));  // past the seam: u = 1.08
     // A new Unlock is wrapped anew.
     meshQuad(0.3f, 0.6f);
     device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 2);
-    EXPECT_TRUE(pixelNear(present(), 64, 64, 0x000000FF, 0));  // 0.45 is not across the seam: unchanged
+    EXPECT_TRUE(pixelNear(present(), 64, 64, 0x0000FF00, 0));  // 0.3 -> 0.6 does not cross the seam
     device->SetRenderState(D3DRS_WRAP0, 0);
 }
 
 TEST_F(VertexBufferTest, Wrap0AppliesToVToo) {
     stripeTexture();
     // The stripes along v: swap the texture coordinates.
-    const MeshVertex quad[6] = {{-1, 1, 0.5f, 0xFFFFFFFF, 0.5f, 0.7f, 0, 0},  {1, 1, 0.5f, 0xFFFFFFFF, 0.5f, 0.7f, 0, 0},
-                                {-1, -1, 0.5f, 0xFFFFFFFF, 0.5f, 0.2f, 0, 0}, {1, 1, 0.5f, 0xFFFFFFFF, 0.5f, 0.7f, 0, 0},
-                                {1, -1, 0.5f, 0xFFFFFFFF, 0.5f, 0.2f, 0, 0}, {-1, -1, 0.5f, 0xFFFFFFFF, 0.5f, 0.2f, 0, 0}};
+    const MeshVertex quad[6] = {{-1, 1, 0.5f, 0xFFFFFFFF, 0.5f, 0.8f, 0, 0},  {1, 1, 0.5f, 0xFFFFFFFF, 0.5f, 0.8f, 0, 0},
+                                {-1, -1, 0.5f, 0xFFFFFFFF, 0.5f, 0.1f, 0, 0}, {1, 1, 0.5f, 0xFFFFFFFF, 0.5f, 0.8f, 0, 0},
+                                {1, -1, 0.5f, 0xFFFFFFFF, 0.5f, 0.1f, 0, 0}, {-1, -1, 0.5f, 0xFFFFFFFF, 0.5f, 0.1f, 0, 0}};
     // A 1 x 4 texture is the 4 x 1 one turned: make it so.
     device->SetTexture(0, nullptr);
     texture->Release();
@@ -166,9 +166,9 @@ TEST_F(VertexBufferTest, Wrap0AppliesToVToo) {
 TEST_F(VertexBufferTest, Wrap0WorksForDrawPrimitiveUP) {
     stripeTexture();
     device->SetRenderState(D3DRS_WRAP0, D3DWRAP_U);
-    const ScreenVertex quad[6] = {{0, 0, 0, 1, 0xFFFFFFFF, 0.7f, 0.5f},     {128, 0, 0, 1, 0xFFFFFFFF, 0.2f, 0.5f},
-                                  {0, 128, 0, 1, 0xFFFFFFFF, 0.7f, 0.5f},   {128, 0, 0, 1, 0xFFFFFFFF, 0.2f, 0.5f},
-                                  {128, 128, 0, 1, 0xFFFFFFFF, 0.2f, 0.5f}, {0, 128, 0, 1, 0xFFFFFFFF, 0.7f, 0.5f}};
+    const ScreenVertex quad[6] = {{0, 0, 0, 1, 0xFFFFFFFF, 0.8f, 0.5f},     {128, 0, 0, 1, 0xFFFFFFFF, 0.1f, 0.5f},
+                                  {0, 128, 0, 1, 0xFFFFFFFF, 0.8f, 0.5f},   {128, 0, 0, 1, 0xFFFFFFFF, 0.1f, 0.5f},
+                                  {128, 128, 0, 1, 0xFFFFFFFF, 0.1f, 0.5f}, {0, 128, 0, 1, 0xFFFFFFFF, 0.8f, 0.5f}};
     device->SetVertexShader(kScreenFvf);
     device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, quad, sizeof(ScreenVertex));
     EXPECT_TRUE(pixelNear(present(), 64, 64, 0x00FFFFFF, 0));

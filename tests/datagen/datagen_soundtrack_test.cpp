@@ -159,7 +159,8 @@ TEST_F(Soundtrack, TheSoundChangesAtEverySwitchTimeAndLessInBetween) {
   EXPECT_GT(atSwitch[atSwitch.size() / 2], 2.0f * inBetween[inBetween.size() / 2]);
 
   std::string plot = std::string(ZELVARO_BINARY_DIR) + "/datagen-soundtrack-levels.png";
-  ASSERT_EQ(datagen::writePng(plot, datagen::plotLevels(levels, window, starts), false), "");
+  std::vector<double> switches(datagen::kSceneSwitchTimes, datagen::kSceneSwitchTimes + datagen::kSceneSwitchCount);
+  ASSERT_EQ(datagen::writePng(plot, datagen::plotLevels(levels, window, switches), false), "");
   EXPECT_TRUE(std::filesystem::exists(plot));
 }
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include <d3d8.h>
+
 #include "image_writers.h"
 
 namespace {

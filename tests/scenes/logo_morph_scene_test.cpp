@@ -1,10 +1,11 @@
 // Scene 6: the logo beats, the flashes of the second appearance, the morph
 // through the key shapes and the frames that are too long to animate.
+#include "scenes/logo_morph_scene.h"
+
 #include <cmath>
 #include <vector>
 
 #include "scene_test_fixture.h"
-#include "scenes/logo_morph_scene.h"
 
 namespace {
 
@@ -76,7 +77,8 @@ TEST_F(LogoMorphSceneTest, SecondAppearanceFlashesOnEachBeatAndStopsAtTheEndMark
             lastIndex = scene->eventIndex;
             beatTimes.push_back(music);
             EXPECT_TRUE(scene->flashActive);
-            EXPECT_EQ(flatColor(scene->flashMesh), 0xFFFFFFFFu) << "full white at beat " << lastIndex;
+            EXPECT_EQ(flatColor(scene->flashMesh), 0xFFFFFFFFu)
+                << "full white at beat " << lastIndex;
         }
     }
     ASSERT_EQ(beatTimes.size(), 4u);

@@ -29,8 +29,8 @@ protected:
         demoContext->renderTarget = &targetRecord;
         textureTable.clear();
         if (!textureTable.emptyRecord) textureTable.prepare();
-        for (int slot : {1, 7, 11, 12, 13, 14, 15, 16, 17, 18, 22, 23, 24, 28, 29, 30, 31, 32, 33,
-                         43}) {
+        for (int slot :
+             {1, 7, 11, 12, 13, 14, 15, 16, 17, 18, 22, 23, 24, 28, 29, 30, 31, 32, 33, 43}) {
             TextureRecord* record = new TextureRecord{};
             record->slot = slot;
             textureTable.insert(record);
@@ -56,11 +56,15 @@ protected:
 
     // Diffuse colour of the first vertex of a mesh's textured buffer.
     static D3DCOLOR bufferColor(const MeshObject* mesh) {
-        return RecordingDevice::bufferOf(mesh->vertexBuffer)->vertexAt<TexturedBufferVertex>(0).diffuse;
+        return RecordingDevice::bufferOf(mesh->vertexBuffer)
+            ->vertexAt<TexturedBufferVertex>(0)
+            .diffuse;
     }
     // Diffuse colour of the first vertex of a mesh's flat copy.
     static D3DCOLOR flatColor(const MeshObject* mesh) {
-        return RecordingDevice::bufferOf(mesh->flatVertexBuffer)->vertexAt<FlatBufferVertex>(0).diffuse;
+        return RecordingDevice::bufferOf(mesh->flatVertexBuffer)
+            ->vertexAt<FlatBufferVertex>(0)
+            .diffuse;
     }
     static DWORD alphaOf(D3DCOLOR color) { return color >> 24; }
 

@@ -32,6 +32,7 @@
 #include <d3d8.h>
 
 #include <map>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -56,9 +57,13 @@ public:
     bool locked = false;
     RecordingDevice* owner = nullptr;  // null once the device is gone
 
-    // Buffer vertex `index` of a buffer with the given stride, as type T.
+    // Buffer vertex `index`, reading the buffer as an array of T (whose size
+    // is the stride); throws std::out_of_range past the end of the buffer.
     template <typename T>
     const T& vertexAt(size_t index) const {
+        if ((index + 1) * sizeof(T) > bytes.size()) {
+            throw std::out_of_range("buffer vertex beyond the end of the vertex buffer");
+        }
         return *reinterpret_cast<const T*>(bytes.data() + index * sizeof(T));
     }
 

@@ -157,7 +157,7 @@ TEST_F(SceneRegistryTest, AnAudioOutputThatCannotStartEndsTheProgramWithAMessage
             BASS_Init(-1, 44100, 0, nullptr);  // taken already: the demo's own start fails
             createScenes();
         },
-        ::testing::ExitedWithCode(1), "^zelvaro: cannot start the audio output: .+\n$");
+        ::testing::ExitedWithCode(1), "zelvaro: cannot start the audio output: [a-z]+");
 }
 
 // The title card hands over in one frame; from then on the music position

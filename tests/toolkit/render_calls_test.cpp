@@ -295,6 +295,19 @@ TEST_F(ToolkitRenderCalls, FailedBufferCreationLeavesAnInvisibleMesh) {
     EXPECT_EQ(failing.count("DrawPrimitive"), 0);
 }
 
+TEST(ToolkitLifecycle, ASecondGeneratorLeavesTheBuiltMeshAlone) {
+    RecordingDevice device;
+    MeshObject mesh;
+    mesh.setDevice(&device);
+    mesh.buildGrid(10.0f, 10.0f, 3, 3);
+    IDirect3DVertexBuffer8* first = mesh.vertexBuffer;
+    mesh.buildSphere(1.0f, 8, 8);
+    mesh.buildRayBurst(1.0f, 2, 2, 1.0f);
+    EXPECT_EQ(mesh.vertexCount, 9);
+    EXPECT_EQ(mesh.vertexBuffer, first);
+    EXPECT_EQ(device.liveVertexBuffers, 1);
+}
+
 TEST(ToolkitLifecycle, DeletingMeshesReleasesEveryBufferTheyMade) {
     RecordingDevice device;
     MeshObject* meshes[6];

@@ -226,7 +226,10 @@ void paintNightCity(Image& image) {
   for (int i = 0; i < 2500; ++i) {
     float fy = 0.745f + 0.255f * random.unit();
     float size = 0.4f + 1.2f * (fy - 0.74f) / 0.26f;
-    fillCircle(image, random.range(0.0f, w), fy * h, size, mixColor(hexColor(0xFFB860), hexColor(0xB0D0FF), random.unit() * 0.6f));
+    // random draws in their own statements: the order of evaluation of arguments differs between compilers
+    float x = random.range(0.0f, w);
+    float tone = random.unit() * 0.6f;
+    fillCircle(image, x, fy * h, size, mixColor(hexColor(0xFFB860), hexColor(0xB0D0FF), tone));
   }
   addBloom(image, 0.6f, 12, 0.8f);
   photoFinish(image, 805, 0.03f, 0.5f);
@@ -291,8 +294,11 @@ void paintRiverCity(Image& image) {
   for (int i = 0; i < 40; ++i) {
     float x = random.range(0.0f, w), r = random.range(0.012f, 0.025f) * h;
     for (int k = 0; k < 6; ++k) {
-      fillCircle(image, x + random.range(-r, r), 0.58f * h - r + random.range(-r, r) * 0.5f, r * random.range(0.5f, 0.9f),
-                 mixColor(hexColor(0x2A4022), hexColor(0x6A8A48), random.unit()));
+      float dx = random.range(-r, r);
+      float dy = random.range(-r, r) * 0.5f;
+      float size = r * random.range(0.5f, 0.9f);
+      float tone = random.unit();
+      fillCircle(image, x + dx, 0.58f * h - r + dy, size, mixColor(hexColor(0x2A4022), hexColor(0x6A8A48), tone));
     }
   }
   Water river{};

@@ -76,7 +76,9 @@ void paintSunOverLandscape(Image& image) {
     float y = random.range(ground + 4.0f, h + 4.0f);
     float len = h * random.range(0.015f, 0.05f) * (y / h);
     float lean = random.range(-0.4f, 0.4f) * len;
-    Color blade = mixColor(hexColor(0x3A4416), hexColor(0xD8B860), random.unit() * random.unit());
+    float u1 = random.unit();
+    float u2 = random.unit();
+    Color blade = mixColor(hexColor(0x3A4416), hexColor(0xD8B860), u1 * u2);
     fillCapsule(image, x, y, x + lean, y - len, 0.35f + 0.5f * (y / h), blade);
   }
   photoFinish(image, 118, 0.025f, 0.45f);
@@ -177,7 +179,9 @@ void paintSepiaRapids(Image& image) {
   // rocks, larger towards the viewer, each with a collar of foam
   Random random(306);
   for (int i = 0; i < 48; ++i) {
-    float fy = 0.37f + 0.63f * random.unit() * random.unit() + 0.0f;
+    float u1 = random.unit();
+    float u2 = random.unit();
+    float fy = 0.37f + 0.63f * u1 * u2;
     fy = std::min(fy, 1.02f);
     float p = (fy - 0.345f) / 0.655f;
     float cx = random.range(-0.05f, 1.05f) * w, cy = fy * h;
@@ -210,8 +214,12 @@ void paintSepiaRapids(Image& image) {
     fillCapsule(image, x, y0, x + random.range(-6.0f, 6.0f), y1, 0.5f, rgba(0.95f, 0.9f, 0.8f, 0.35f));
   }
   for (int i = 0; i < 300; ++i) {
-    fillCircle(image, random.range(0.0f, w), random.range(0.0f, h), random.range(0.4f, 1.5f),
-               rgba(0.15f, 0.1f, 0.05f, random.range(0.2f, 0.6f)));
+    // one draw per statement: argument evaluation order differs between compilers
+    float x = random.range(0.0f, w);
+    float y = random.range(0.0f, h);
+    float r = random.range(0.4f, 1.5f);
+    float a = random.range(0.2f, 0.6f);
+    fillCircle(image, x, y, r, rgba(0.15f, 0.1f, 0.05f, a));
   }
   photoFinish(image, 307, 0.07f, 0.9f);
 }

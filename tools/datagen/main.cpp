@@ -2,7 +2,7 @@
 // tex/ and the soundtrack msx/zelvaro.mp3, into an output directory.
 //
 //   zelvaro-datagen [--out DIR] [--only NAME]... [--jobs N]
-//                   [--contact-sheets DIR] [--music-plot FILE.png] [--list]
+//                   [--contact-sheets DIR] [--music-plot FILE.png|FILE.jpg] [--list]
 //
 // The same program writes the same bytes on every run and machine.
 #include <algorithm>
@@ -114,10 +114,12 @@ std::string runMusic(const Options& options) {
     if (!error.empty()) return error;
   }
   if (!options.musicPlot.empty()) {
-    std::vector<double> markers = datagen::sectionStarts();
+    std::vector<double> markers(datagen::kSceneSwitchTimes, datagen::kSceneSwitchTimes + datagen::kSceneSwitchCount);
     const double window = 0.1;
     auto levels = datagen::analyseLevels(mix.left, mix.right, window);
-    return datagen::writePng(options.musicPlot, datagen::plotLevels(levels, window, markers), false);
+    datagen::Image plot = datagen::plotLevels(levels, window, markers);
+    bool jpeg = options.musicPlot.size() > 4 && options.musicPlot.compare(options.musicPlot.size() - 4, 4, ".jpg") == 0;
+    return jpeg ? datagen::writeJpeg(options.musicPlot, plot, 85) : datagen::writePng(options.musicPlot, plot, false);
   }
   return {};
 }

@@ -110,16 +110,21 @@ Image plotLevels(const std::vector<LevelFrame>& frames, double windowSeconds, co
   for (int x = 0; x < static_cast<int>(frames.size()); ++x) {
     const LevelFrame& f = frames[static_cast<std::size_t>(x)];
     for (int row = 0; row < kSpectrumRows; ++row) {
-      float t = clamp01((f.spectrumDb[static_cast<std::size_t>(row)] + 90.0f) / 80.0f) * 4.0f;
+      float t = clamp01((f.spectrumDb[static_cast<std::size_t>(row)] + 105.0f) / 80.0f) * 4.0f;
       auto i = std::min(3, static_cast<int>(t));
       Color c = mixColor(heat[i], heat[i + 1], t - static_cast<float>(i));
       int y = spectrumHeight - 2 - row * 2;  // low frequencies at the bottom
       image.at(x, y) = c;
       image.at(x, y + 1) = c;
     }
-    float level = clamp01((f.rmsDb + 60.0f) / 60.0f);
+    float level = clamp01((f.rmsDb + 45.0f) / 42.0f);
     auto bar = static_cast<int>(level * static_cast<float>(levelHeight - 4));
     for (int y = 0; y < bar; ++y) image.at(x, spectrumHeight + levelHeight - 1 - y) = hexColor(0x40C0A0);
+  }
+  // a tick every ten seconds under the level curve
+  for (double t = 10.0; t / windowSeconds < width; t += 10.0) {
+    auto x = static_cast<int>(t / windowSeconds);
+    for (int y = image.height - 8; y < image.height; ++y) image.at(x, y) = hexColor(0xE0E0E0);
   }
   for (double m : markers) {
     auto x = static_cast<int>(m / windowSeconds);

@@ -285,7 +285,10 @@ void drawBranch(Image& image, Random& random, float x, float y, float angle, flo
   if (depth == 0 || length < 2.0f) {
     for (int k = 0; k < 5; ++k) {
       Color blossom = mixColor(hexColor(0xF0A0C0), hexColor(0xFFF0F4), random.unit());
-      fillCircle(image, ex + random.range(-3.0f, 3.0f), ey + random.range(-3.0f, 3.0f), random.range(1.2f, 2.6f), blossom);
+      float dx = random.range(-3.0f, 3.0f);  // one draw per statement: argument order varies by compiler
+      float dy = random.range(-3.0f, 3.0f);
+      float size = random.range(1.2f, 2.6f);
+      fillCircle(image, ex + dx, ey + dy, size, blossom);
     }
     return;
   }

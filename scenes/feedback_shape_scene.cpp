@@ -1,0 +1,175 @@
+#include "feedback_shape_scene.h"
+
+#include <cmath>
+
+#include "../app/demo_context.h"
+#include "../app/main_window.h"
+#include "../app/render_target.h"
+#include "../app/scene_registry.h"
+#include "../app/texture_table.h"
+#include "../toolkit/mesh_object.h"
+#include "ribbon_web_scene.h"
+#include "scene_support.h"
+
+float shapeClock = 0.0f;
+
+namespace {
+
+TextureRecord* sharedTarget() { return demoContext ? demoContext->renderTarget : nullptr; }
+
+// Stage 0 shows the texture, stage 1 modulates it with the environment map;
+// alpha from the vertex colour.
+TextureStageSetup* newEnvironmentStage(int stage, int colorOp) {
+    TextureStageSetup* setup = new TextureStageSetup();
+    setup->stage = stage;
+    setup->colorOp = colorOp;
+    setup->colorArg2 = D3DTA_CURRENT;
+    setup->alphaArg1 = D3DTA_DIFFUSE;
+    return setup;
+}
+
+// The four copies of the feedback plane: position, then rotation in degrees.
+const float feedbackCopies[4][6] = {{0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f},
+                                    {0.0f, 5.5f, 0.0f, 0.0f, 0.0f, 10.0f},
+                                    {5.5f, 5.5f, 0.0f, 10.0f, 0.0f, 0.0f},
+                                    {5.5f, 0.0f, 0.0f, 10.0f, 0.0f, 10.0f}};
+
+}  // namespace
+
+FeedbackShapeScene::FeedbackShapeScene()
+    : device(nullptr),
+      flashMesh(nullptr),
+      flashActive(true),
+      flashAlpha(255.0f),
+      feedbackMesh(nullptr),
+      shapeMesh(nullptr),
+      backgroundMesh(nullptr) {}
+
+FeedbackShapeScene::~FeedbackShapeScene() {
+    delete flashMesh;
+    delete backgroundMesh;
+    delete feedbackMesh;
+    delete shapeMesh;
+}
+
+void FeedbackShapeScene::init(IDirect3DDevice8* sceneDevice) {
+    device = sceneDevice;
+
+    if (demoContext && !demoContext->renderTarget) {
+        demoContext->createRenderTarget(1024, 1024);
+        setTextureBlend(sharedTarget(), 1, D3DBLEND_SRCALPHA, D3DBLEND_DESTALPHA);
+    }
+
+    TextureRecord* backgroundTexture = textureTable.find(1);
+    setTextureBlend(backgroundTexture, 0, D3DBLEND_SRCALPHA, D3DBLEND_INVDESTALPHA);
+    backgroundMesh = new MeshObject();
+    backgroundMesh->setDevice(device);
+    backgroundMesh->texture0 = backgroundTexture;
+    backgroundMesh->buildGrid(64.0f, 48.0f, 15, 15);
+    backgroundMesh->renderMode = 2;
+    backgroundMesh->cullMode = 2;
+    backgroundMesh->warpVariant = 4;
+
+    feedbackMesh = new MeshObject();
+    feedbackMesh->setDevice(device);
+    feedbackMesh->cullMode = 2;
+    feedbackMesh->texture0 = sharedTarget();
+    feedbackMesh->buildGrid(64.0f, 48.0f, 15, 15);
+    feedbackMesh->renderMode = 2;
+    feedbackMesh->color = 0xFF000000;
+
+    TextureRecord* symbols = textureTable.find(10);
+    setTextureBlend(symbols, 0, D3DBLEND_ONE, D3DBLEND_ONE);
+    shapeMesh = new MeshObject();
+    shapeMesh->setDevice(device);
+    shapeMesh->texture0 = symbols;
+    shapeMesh->color = 0x37000000;
+    shapeMesh->texture1 = textureTable.find(2);
+    const int32_t params[8] = {5, 1, 5, 2, 3, 3, 4, 4};
+    for (int i = 0; i < 8; ++i) shapeMesh->harmonicParams[i] = params[i];
+    shapeMesh->warpVariant = 0;
+    shapeMesh->stageSetup0 = newEnvironmentStage(0, D3DTOP_SELECTARG1);
+    shapeMesh->stageSetup0->alphaArg2 = D3DTA_DIFFUSE;
+    shapeMesh->stageSetup1 = newEnvironmentStage(1, D3DTOP_MODULATE);
+    shapeMesh->renderMode = 3;
+    shapeMesh->buildHarmonicSphere(10.0f, 30, 30);
+
+    flashMesh = new MeshObject();
+    flashMesh->setDevice(device);
+    flashMesh->renderMode = 0;
+    flashMesh->color = 0xFFFFFFFF;
+    flashMesh->buildGrid(64.0f, 48.0f, 4, 4);
+    flashMesh->buildFlatBuffer();
+    flashMesh->depthTestOff = 1;
+    flashActive = true;
+}
+
+void FeedbackShapeScene::setupBlending() {
+    setTextureBlend(sharedTarget(), 1, D3DBLEND_SRCALPHA, D3DBLEND_DESTALPHA);
+    setTextureBlend(textureTable.find(1), 0, D3DBLEND_SRCALPHA, D3DBLEND_INVDESTALPHA);
+}
+
+void FeedbackShapeScene::preRender() {
+    beginRenderTargetPass();
+    if (shapeMesh) {
+        const float c = shapeClock;
+        shapeMesh->setWorldTransform(30.0f - std::cos(c * sceneDegrees) * 15.0f, 0.0f,
+                                     20.0f - std::sin(c * sceneDegrees) * 10.0f, c * 0.8f, c,
+                                     c * 0.25f);
+        shapeMesh->setViewTransform(0.0f, 0.0f, 150.0f, 0.0f, 0.0f, 0.0f);
+        shapeMesh->render();
+    }
+    endRenderTargetPass(true);
+}
+
+void FeedbackShapeScene::render() {
+    setupBlending();
+    update();
+
+    if (backgroundMesh) {
+        backgroundMesh->setViewTransform(0.0f, 0.0f, 57.7f, 0.0f, 0.0f, 0.0f);
+        backgroundMesh->setWorldTransform(0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f);
+        backgroundMesh->render();
+    }
+    if (feedbackMesh) {
+        feedbackMesh->setViewTransform(0.0f, 6.0f, 47.7f, 0.0f, 0.0f, 0.0f);
+        for (const float* copy : feedbackCopies) {
+            feedbackMesh->setWorldTransform(copy[0], copy[1], copy[2], copy[3], copy[4],
+                                            copy[5]);
+            feedbackMesh->render();
+        }
+    }
+    if (flashActive && flashMesh) {
+        flashMesh->setViewTransform(0.0f, 0.0f, 47.7f, 0.0f, 0.0f, 0.0f);
+        flashMesh->setWorldTransform(0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f);
+        flashMesh->renderFlat();
+    }
+}
+
+void FeedbackShapeScene::update() {
+    const float dt = frameTimer.frameSeconds();
+    if (static_cast<double>(dt) > 0.1) return;
+
+    // Scene 12 opens with its flash whenever it follows this scene.
+    RibbonWebScene* ribbons = sceneRegistry.scene12;
+    if (ribbons) {
+        ribbons->flashActive = true;
+        ribbons->flashAlpha = 255.0f;
+    }
+
+    shapeClock += 50.0f * dt;
+    if (shapeMesh) {
+        shapeMesh->warpAngle += 120.0f * dt;
+        if (feedbackMesh) feedbackMesh->warpAngle += 120.0f * dt;
+        if (backgroundMesh) backgroundMesh->warpAngle += 20.0f * dt;
+    }
+
+    if (flashActive) {
+        writeFlatColor(flashMesh, whiteWithAlpha(flashAlpha));
+        flashAlpha -= 255.0f * dt;
+        if (flashAlpha <= 0.0f) {
+            flashActive = false;
+            flashAlpha = 255.0f;
+        }
+    }
+}

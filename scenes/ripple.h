@@ -1,0 +1,25 @@
+// Ripple: a circular wave spreading over a water surface from the point where
+// something hit it (the water of scene 11, the picture tiles of scene 8).
+#ifndef ZELVARO_SCENES_RIPPLE_H
+#define ZELVARO_SCENES_RIPPLE_H
+
+// The radius is in hundredths of a world unit, the centre in world units: a
+// point (x, y) lies inside when its distance times 100 is at most the radius.
+class Ripple {
+public:
+    float radius;
+    float x, y, z;  // centre; only x and y shape the wave
+    bool active;
+
+    Ripple();
+    // Starts the wave at a point with radius 0; an active ripple keeps going
+    // and the new impact starts nothing.
+    void start(float centerX, float centerY, float centerZ);
+    // The front advances by speed (hundredths per second) times dt.
+    void spread(float dt, float speed);
+    // Height of the surface at (px, py): 0.7 times the sine of (distance -
+    // radius) in degrees inside the front, 0 outside it and while inactive.
+    float heightAt(float px, float py) const;
+};
+
+#endif  // ZELVARO_SCENES_RIPPLE_H
