@@ -42,7 +42,7 @@ void jpegProgress(j_common_ptr info) {
 }
 
 // Everything after the error return point: libjpeg errors jump out of here.
-HRESULT readJpegImage(j_decompress_ptr info, DecodedImage* image) {
+HRESULT readJpegImage(j_decompress_ptr info, UINT dataSize, DecodedImage* image) {
     jpeg_read_header(info, TRUE);
     D3DFORMAT format;
     UINT bytesPerPixel;
@@ -62,6 +62,10 @@ HRESULT readJpegImage(j_decompress_ptr info, DecodedImage* image) {
         return E_FAIL;  // CMYK and other layouts
     }
     jpeg_calc_output_dimensions(info);
+    // Every 8 x 8 block costs at least one bit of DC data: a file far too
+    // short for its size is refused before the image is allocated.
+    unsigned long long blocks = ((unsigned long long)info->image_width + 7) / 8 * ((info->image_height + 7) / 8);
+    if (blocks / 8 > dataSize) return E_FAIL;
     if (!imageSizeAcceptable(info->output_width, info->output_height) ||
         FAILED(image->allocate(info->output_width, info->output_height, format, bytesPerPixel)))
         return E_FAIL;
@@ -109,7 +113,7 @@ HRESULT decodeJpg(const BYTE* data, UINT size, DecodedImage* image) {
     jpeg_create_decompress(&info);
     info.progress = &progress;
     jpeg_mem_src(&info, const_cast<BYTE*>(data), size);
-    HRESULT result = readJpegImage(&info, image);
+    HRESULT result = readJpegImage(&info, size, image);
     jpeg_destroy_decompress(&info);
     return result;
 }

@@ -53,6 +53,10 @@ void readPngImage(png_structp png, png_infop info, PngReadState* state, DecodedI
     int bitDepth = png_get_bit_depth(png, info);
     int colourType = png_get_color_type(png, info);
     if (!imageSizeAcceptable(width, height)) png_error(png, "Image too large");
+    // Deflate packs at most 1032 bytes into one: a file far too short for its
+    // raster is refused before the raster is allocated.
+    unsigned long long rawBytes = ((unsigned long long)png_get_rowbytes(png, info) + 1) * height;
+    if (rawBytes / 1032 > state->size) png_error(png, "Image data too short for its size");
     bool transparency = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
     bool wide = bitDepth == 16;
 

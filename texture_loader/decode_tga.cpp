@@ -144,6 +144,9 @@ HRESULT decodeTga(const BYTE* data, UINT size, DecodedImage* image) {
         return S_OK;
     }
 
+    // A run packet covers at most 128 pixels with 2 bytes or more.
+    if (runLength && (size_t)width * height > (size_t)(size - offset) * 64) return E_FAIL;
+
     UINT storedBytes = bytesPerPixel;
     if (dropGreyAlpha) bytesPerPixel = 1;
     if (FAILED(image->allocate(width, height, format, bytesPerPixel))) return E_OUTOFMEMORY;

@@ -15,10 +15,11 @@
 #define ZELVARO_FMT_R16 ((D3DFORMAT)MAKEFOURCC(' ', 'R', '1', '6'))
 #define ZELVARO_FMT_AR16 ((D3DFORMAT)MAKEFOURCC('A', 'R', '1', '6'))
 
-// Decoders refuse images beyond these: a file claiming more is treated as
-// damaged rather than trusted with the allocation.
+// Decoders refuse images beyond these (16384 on a side, 4096 x 4096 pixels
+// in all): a file claiming more is treated as damaged rather than trusted
+// with the allocation.
 const UINT maxImageSide = 16384;
-const UINT maxImagePixels = 64u * 1024u * 1024u;
+const UINT maxImagePixels = 16u * 1024u * 1024u;
 
 class DecodedImage {
 public:

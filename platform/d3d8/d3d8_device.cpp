@@ -1,5 +1,6 @@
 // The device's life (creation, GL context, destruction), presentation and
 // reading pictures back.
+#include "d3d8_report.h"
 #include "d3d8_device.h"
 
 #include <SDL.h>
@@ -46,18 +47,18 @@ HRESULT D3d8Device::initialise(const D3DPRESENT_PARAMETERS& parameters) {
     if (!parameters.Windowed) {
         // The program runs windowed on a window covering the screen; exclusive
         // full-screen is not offered.
-        std::fprintf(stderr, "CreateDevice: only windowed devices are supported\n");
+        d3d8Report("CreateDevice: only windowed devices are supported");
         return D3DERR_INVALIDCALL;
     }
     D3DFORMAT format = parameters.BackBufferFormat;
     if (format == D3DFMT_UNKNOWN) format = D3DFMT_X8R8G8B8;
     if (format != D3DFMT_X8R8G8B8 && format != D3DFMT_A8R8G8B8 && format != D3DFMT_R5G6B5) {
-        std::fprintf(stderr, "CreateDevice: back buffer format %d is not supported\n", format);
+        d3d8Report("CreateDevice: back buffer format %d is not supported", format);
         return D3DERR_INVALIDCALL;
     }
     if (parameters.EnableAutoDepthStencil &&
         d3d8CheckFormat(D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE, parameters.AutoDepthStencilFormat) != D3D_OK) {
-        std::fprintf(stderr, "CreateDevice: depth-stencil format %d is not supported\n",
+        d3d8Report("CreateDevice: depth-stencil format %d is not supported",
                      parameters.AutoDepthStencilFormat);
         return D3DERR_INVALIDCALL;
     }
@@ -73,19 +74,26 @@ HRESULT D3d8Device::initialise(const D3DPRESENT_PARAMETERS& parameters) {
         window = SDL_CreateWindow("zelvaro", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width,
                                   height, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
         if (window == nullptr) {
-            std::fprintf(stderr, "CreateDevice: cannot create a window (%s)\n", SDL_GetError());
+            d3d8Report("CreateDevice: cannot create a window (%s)", SDL_GetError());
             return D3DERR_NOTAVAILABLE;
         }
         ownsWindow = true;
     } else if (width <= 0 || height <= 0) {
-        int clientWidth = 0;
-        int clientHeight = 0;
-        SDL_GetWindowSize(window, &clientWidth, &clientHeight);
-        if (width <= 0) width = clientWidth;
-        if (height <= 0) height = clientHeight;
+        // The window's client size, as the program asked for it: it may reach
+        // past the screen's edges, and then so does the back buffer.
+        RECT client = {0, 0, 0, 0};
+        if (!GetClientRect(deviceWindow, &client)) {
+            int clientWidth = 0;
+            int clientHeight = 0;
+            SDL_GetWindowSize(window, &clientWidth, &clientHeight);
+            client.right = clientWidth;
+            client.bottom = clientHeight;
+        }
+        if (width <= 0) width = client.right - client.left;
+        if (height <= 0) height = client.bottom - client.top;
     }
     if (width <= 0 || height <= 0 || width > 8192 || height > 8192) {
-        std::fprintf(stderr, "CreateDevice: back buffer size %d x %d is not usable\n", width, height);
+        d3d8Report("CreateDevice: back buffer size %d x %d is not usable", width, height);
         return D3DERR_INVALIDCALL;
     }
 
@@ -95,7 +103,7 @@ HRESULT D3d8Device::initialise(const D3DPRESENT_PARAMETERS& parameters) {
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     glContext = SDL_GL_CreateContext(window);
     if (glContext == nullptr) {
-        std::fprintf(stderr, "CreateDevice: no OpenGL 3.3 core context (%s)\n", SDL_GetError());
+        d3d8Report("CreateDevice: no OpenGL 3.3 core context (%s)", SDL_GetError());
         return D3DERR_NOTAVAILABLE;
     }
     currentDevice = nullptr;
@@ -155,7 +163,7 @@ HRESULT D3d8Device::initialise(const D3DPRESENT_PARAMETERS& parameters) {
     glClear(GL_COLOR_BUFFER_BIT | (depthStencil != nullptr ? GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT : 0));
     dirty = kD3d8DirtyAll;
     if (glGetError() != GL_NO_ERROR) {
-        std::fprintf(stderr, "CreateDevice: OpenGL refused the device's buffers\n");
+        d3d8Report("CreateDevice: OpenGL refused the device's buffers");
         return D3DERR_NOTAVAILABLE;
     }
     return D3D_OK;
@@ -301,9 +309,11 @@ HRESULT D3d8Device::Reset(D3DPRESENT_PARAMETERS*) {
     return D3DERR_INVALIDCALL;
 }
 
-// The source, destination and region arguments are not supported: the whole
-// back buffer goes to the whole window. Present always shows the back buffer,
-// also while a texture is the render target.
+// The source, destination and region arguments are not supported: the back
+// buffer goes to the window pixel for pixel from its top-left corner, so a
+// back buffer larger than the visible window shows its top-left part (a
+// window sized past the screen's edges). Present always shows the back
+// buffer, also while a texture is the render target.
 HRESULT D3d8Device::Present(const RECT*, const RECT*, HWND, const void*) {
     makeCurrent();
     const GLint width = static_cast<GLint>(presentParameters.BackBufferWidth);
@@ -319,9 +329,14 @@ HRESULT D3d8Device::Present(const RECT*, const RECT*, HWND, const void*) {
         // Window row 0 is the bottom: the copy turns the picture over.
         glBindFramebuffer(GL_READ_FRAMEBUFFER, frontFramebuffer);
         glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-        const bool sameSize = windowWidth == width && windowHeight == height;
-        glBlitFramebuffer(0, 0, width, height, 0, windowHeight, windowWidth, 0, GL_COLOR_BUFFER_BIT,
-                          sameSize ? GL_NEAREST : GL_LINEAR);
+        const GLint shownWidth = std::min<GLint>(width, windowWidth);
+        const GLint shownHeight = std::min<GLint>(height, windowHeight);
+        if (shownWidth < windowWidth || shownHeight < windowHeight) {
+            glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+            glClear(GL_COLOR_BUFFER_BIT);
+        }
+        glBlitFramebuffer(0, 0, shownWidth, shownHeight, 0, windowHeight, shownWidth,
+                          windowHeight - shownHeight, GL_COLOR_BUFFER_BIT, GL_NEAREST);
         SDL_GL_SwapWindow(window);
     }
     boundFramebuffer = ~0u;

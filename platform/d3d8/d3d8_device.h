@@ -195,7 +195,7 @@ private:
     std::unordered_map<unsigned, GLuint> samplers;
 
     // What GL currently has, so that flushState sends only what changed.
-    const D3d8Program* currentProgram = nullptr;
+    D3d8Program* currentProgram = nullptr;
     DWORD programFvf = ~0u;
     GLuint boundFramebuffer = ~0u;
     GLuint layoutBuffer = ~0u;
@@ -209,6 +209,7 @@ private:
     GLenum blendSource = GL_ONE;
     GLenum blendDestination = GL_ZERO;
     GLenum blendOperation = GL_FUNC_ADD;
+    DWORD colorWriteMask = 0xf;
 };
 
 HRESULT d3d8CreateDevice(D3d8Interface* direct3D, HWND focusWindow, DWORD behaviorFlags,

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "d3d8_report.h"
 #include "d3d8_device.h"
 #include "d3d8_fvf.h"
 #include "d3d8_texture.h"
@@ -173,7 +174,7 @@ GLuint D3d8Device::framebufferFor(D3d8Surface* color, D3d8Surface* depth) {
     }
     const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
     if (status != GL_FRAMEBUFFER_COMPLETE) {
-        std::fprintf(stderr, "d3d8: render target of format %d is not renderable (0x%x)\n", color->desc.Format,
+        d3d8Report("render target of format %d is not renderable (0x%x)", color->desc.Format,
                      status);
     }
     framebuffers.push_back({color->glTexture, level, depthRenderbuffer, framebuffer});
@@ -202,6 +203,7 @@ HRESULT D3d8Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOL
     if (flags & D3DCLEAR_TARGET) {
         mask |= GL_COLOR_BUFFER_BIT;
         glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        colorWriteMask = 0xf;
         glClearColor(static_cast<float>((color >> 16) & 0xff) / 255.0f,
                      static_cast<float>((color >> 8) & 0xff) / 255.0f, static_cast<float>(color & 0xff) / 255.0f,
                      static_cast<float>(color >> 24) / 255.0f);
@@ -344,11 +346,20 @@ bool D3d8Device::flushState(DWORD fvf) {
                     static_cast<float>(viewport.Width), static_cast<float>(viewport.Height));
     }
     if ((dirty & kD3d8DirtyConstants) || programChanged) {
+        D3d8Program& program = *currentProgram;
         const DWORD factor = renderStates[D3DRS_TEXTUREFACTOR];
-        glUniform4f(currentProgram->textureFactor, static_cast<float>((factor >> 16) & 0xff) / 255.0f,
-                    static_cast<float>((factor >> 8) & 0xff) / 255.0f, static_cast<float>(factor & 0xff) / 255.0f,
-                    static_cast<float>(factor >> 24) / 255.0f);
-        glUniform1f(currentProgram->alphaRef, static_cast<float>(renderStates[D3DRS_ALPHAREF] & 0xff) / 255.0f);
+        if (!program.textureFactorSet || factor != program.textureFactorValue) {
+            glUniform4f(program.textureFactor, static_cast<float>((factor >> 16) & 0xff) / 255.0f,
+                        static_cast<float>((factor >> 8) & 0xff) / 255.0f, static_cast<float>(factor & 0xff) / 255.0f,
+                        static_cast<float>(factor >> 24) / 255.0f);
+            program.textureFactorValue = factor;
+            program.textureFactorSet = true;
+        }
+        const DWORD alphaRef = renderStates[D3DRS_ALPHAREF] & 0xff;
+        if (alphaRef != program.alphaRefValue) {
+            glUniform1f(program.alphaRef, static_cast<float>(alphaRef) / 255.0f);
+            program.alphaRefValue = alphaRef;
+        }
     }
     if (dirty & kD3d8DirtyDepth) {
         if (renderStates[D3DRS_ZENABLE] != D3DZB_FALSE && depthStencil != nullptr) {
@@ -387,8 +398,11 @@ bool D3d8Device::flushState(DWORD fvf) {
                 blendOperation = operation;
             }
         }
-        const DWORD writes = renderStates[D3DRS_COLORWRITEENABLE];
-        glColorMask((writes & 1) != 0, (writes & 2) != 0, (writes & 4) != 0, (writes & 8) != 0);
+        const DWORD writes = renderStates[D3DRS_COLORWRITEENABLE] & 0xf;
+        if (writes != colorWriteMask) {
+            glColorMask((writes & 1) != 0, (writes & 2) != 0, (writes & 4) != 0, (writes & 8) != 0);
+            colorWriteMask = writes;
+        }
     }
     if (dirty & kD3d8DirtyRaster) {
         // GL row y is Direct3D's row y, so a triangle clockwise on screen

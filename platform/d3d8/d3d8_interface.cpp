@@ -1,3 +1,4 @@
+#include "d3d8_report.h"
 #include "d3d8_interface.h"
 
 #include <SDL.h>
@@ -9,11 +10,11 @@
 
 IDirect3D8* WINAPI Direct3DCreate8(UINT sdkVersion) {
     if (sdkVersion != D3D_SDK_VERSION) {
-        std::fprintf(stderr, "Direct3DCreate8: SDK version %u, expected %d\n", sdkVersion, D3D_SDK_VERSION);
+        d3d8Report("Direct3DCreate8: SDK version %u, expected %d", sdkVersion, D3D_SDK_VERSION);
         return nullptr;
     }
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        std::fprintf(stderr, "Direct3DCreate8: no display available (%s)\n", SDL_GetError());
+        d3d8Report("Direct3DCreate8: no display available (%s)", SDL_GetError());
         return nullptr;
     }
     return new D3d8Interface();

@@ -1,3 +1,4 @@
+#include "d3d8_report.h"
 #include "d3d8_shader_gen.h"
 
 #include <cstdio>
@@ -126,7 +127,7 @@ GLuint compile(GLenum type, const std::string& source) {
     if (ok != GL_TRUE) {
         char log[2048] = {};
         glGetShaderInfoLog(shader, sizeof(log), nullptr, log);
-        std::fprintf(stderr, "d3d8: fixed-function shader does not compile: %s\n%s\n", log, text);
+        d3d8Report("fixed-function shader does not compile: %s\n%s", log, text);
         glDeleteShader(shader);
         return 0;
     }
@@ -230,7 +231,7 @@ bool d3d8BuildProgram(const D3d8ProgramKey& key, D3d8Program* program) {
     if (ok != GL_TRUE) {
         char log[2048] = {};
         glGetProgramInfoLog(id, sizeof(log), nullptr, log);
-        std::fprintf(stderr, "d3d8: fixed-function program does not link: %s\n", log);
+        d3d8Report("fixed-function program does not link: %s", log);
         glDeleteProgram(id);
         return false;
     }

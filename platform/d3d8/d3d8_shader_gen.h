@@ -41,10 +41,14 @@ struct D3d8Program {
     GLint viewportRect = -1;   // x, y, width, height: for pre-transformed positions
     GLint textureFactor = -1;
     GLint alphaRef = -1;
+    // The values last given to this program's uniforms (uniforms are per program).
+    DWORD textureFactorValue = ~0u;
+    DWORD alphaRefValue = ~0u;
+    bool textureFactorSet = false;
 };
 
 // Builds and links the program of a key; returns false (with a message on
-// stderr) when the driver refuses it.
+// debugger output) when the driver refuses it.
 bool d3d8BuildProgram(const D3d8ProgramKey& key, D3d8Program* program);
 
 // The GLSL source of a key, for tests and diagnostics.

@@ -43,7 +43,7 @@ bool isPhotograph(const datagen::DataFile& f) {
   return f.format == datagen::FileFormat::jpeg && f.width == 1024 && f.height == 1024 && f.aspect != 1.0f;
 }
 
-TEST(GeneratedImages, EveryFileDecodesAtItsSizeWithItsChannels) {
+TEST(DatagenImages, EveryFileDecodesAtItsSizeWithItsChannels) {
   REQUIRE_GENERATED_DATA();
   ASSERT_EQ(datagen::kDataFileCount, 40);
   for (int i = 0; i < datagen::kDataFileCount; ++i) {
@@ -59,7 +59,7 @@ TEST(GeneratedImages, EveryFileDecodesAtItsSizeWithItsChannels) {
   }
 }
 
-TEST(GeneratedImages, TransparentFilesHaveClearAndSolidPixels) {
+TEST(DatagenImages, TransparentFilesHaveClearAndSolidPixels) {
   REQUIRE_GENERATED_DATA();
   for (int i = 0; i < datagen::kDataFileCount; ++i) {
     const datagen::DataFile& f = datagen::kDataFiles[i];
@@ -77,7 +77,7 @@ TEST(GeneratedImages, TransparentFilesHaveClearAndSolidPixels) {
   }
 }
 
-TEST(GeneratedImages, TheLogoTgaHoldsExactlyThePaintedPicture) {
+TEST(DatagenImages, TheLogoTgaHoldsExactlyThePaintedPicture) {
   REQUIRE_GENERATED_DATA();
   const datagen::DataFile* logo = datagen::findDataFile("logos.tga");
   ASSERT_NE(logo, nullptr);
@@ -87,7 +87,7 @@ TEST(GeneratedImages, TheLogoTgaHoldsExactlyThePaintedPicture) {
   EXPECT_TRUE(d.rgba == painted) << "rows flipped or run-length packets wrong";
 }
 
-TEST(GeneratedImages, WrappingMapsHaveNoSeam) {
+TEST(DatagenImages, WrappingMapsHaveNoSeam) {
   REQUIRE_GENERATED_DATA();
   for (int i = 0; i < datagen::kDataFileCount; ++i) {
     const datagen::DataFile& f = datagen::kDataFiles[i];
@@ -115,7 +115,7 @@ TEST(GeneratedImages, WrappingMapsHaveNoSeam) {
   }
 }
 
-TEST(GeneratedImages, PhotographsAreDetailedAndNoTwoAlike) {
+TEST(DatagenImages, PhotographsAreDetailedAndNoTwoAlike) {
   REQUIRE_GENERATED_DATA();
   std::vector<std::vector<double>> thumbs;
   std::vector<std::string> names;
@@ -149,7 +149,7 @@ TEST(GeneratedImages, PhotographsAreDetailedAndNoTwoAlike) {
   }
 }
 
-TEST(GeneratedImages, SoftGlowIsBrightInTheMiddleAndBlackAtTheEdges) {
+TEST(DatagenImages, SoftGlowIsBrightInTheMiddleAndBlackAtTheEdges) {
   REQUIRE_GENERATED_DATA();
   DecodedFile d = decodeJpegFile(kData + "/tex/enva5.jpg");
   ASSERT_EQ(d.error, "");
@@ -161,7 +161,7 @@ TEST(GeneratedImages, SoftGlowIsBrightInTheMiddleAndBlackAtTheEdges) {
   EXPECT_GT(luminance(d, d.width / 2, d.height / 2), 220);
 }
 
-TEST(GeneratedImages, WalkingFigureKeepsEachFrameInsideItsQuarter) {
+TEST(DatagenImages, WalkingFigureKeepsEachFrameInsideItsQuarter) {
   REQUIRE_GENERATED_DATA();
   DecodedFile d = decodePngFile(kData + "/tex/ludki.png");
   ASSERT_EQ(d.error, "");
@@ -190,14 +190,14 @@ TEST(GeneratedImages, WalkingFigureKeepsEachFrameInsideItsQuarter) {
   EXPECT_NE(frames[1], frames[3]);
 }
 
-TEST(GeneratedImages, TheTitleCardIsOpaque) {
+TEST(DatagenImages, TheTitleCardIsOpaque) {
   REQUIRE_GENERATED_DATA();
   DecodedFile d = decodePngFile(kData + "/tex/drzewko.png");
   ASSERT_EQ(d.error, "");
   EXPECT_EQ(d.channels, 3);
 }
 
-TEST(Generation, RunningAgainGivesTheSameBytes) {
+TEST(DatagenRegeneration, RunningAgainGivesTheSameBytes) {
   REQUIRE_GENERATED_DATA();
   std::string out = (std::filesystem::temp_directory_path() / "zelvaro-datagen-again").string();
   std::filesystem::remove_all(out);

@@ -19,7 +19,7 @@
 
 namespace {
 
-TEST(DeterministicMath, AgreesWithTheCLibraryOverWideRanges) {
+TEST(DatagenMath, AgreesWithTheCLibraryOverWideRanges) {
   for (double x = -200.0; x <= 200.0; x += 0.01234) {
     ASSERT_NEAR(datagen::detSin(x), std::sin(x), 1e-9) << x;
     ASSERT_NEAR(datagen::detCos(x), std::cos(x), 1e-9) << x;
@@ -34,7 +34,7 @@ TEST(DeterministicMath, AgreesWithTheCLibraryOverWideRanges) {
   }
 }
 
-TEST(Noise, PeriodicNoiseRepeatsExactlyAfterItsPeriod) {
+TEST(DatagenNoise, PeriodicNoiseRepeatsExactlyAfterItsPeriod) {
   for (float y = 0.0f; y < 4.0f; y += 0.37f) {
     for (float x = 0.0f; x < 4.0f; x += 0.29f) {
       // equal up to the rounding of x + 4 in float
@@ -47,7 +47,7 @@ TEST(Noise, PeriodicNoiseRepeatsExactlyAfterItsPeriod) {
   }
 }
 
-TEST(TgaEncoding, RunsAndLiteralsDecodeToTheSamePixelsInTheRightRowOrder) {
+TEST(DatagenTga, RunsAndLiteralsDecodeToTheSamePixelsInTheRightRowOrder) {
   datagen::Image image(300, 7);
   for (int y = 0; y < image.height; ++y) {
     for (int x = 0; x < image.width; ++x) {
@@ -67,7 +67,7 @@ TEST(TgaEncoding, RunsAndLiteralsDecodeToTheSamePixelsInTheRightRowOrder) {
   EXPECT_LT(datagen::encodeTga(flat).size(), 18u + 26u + 64u * 2u * 5u + 1u);
 }
 
-TEST(FileWriters, ReportUnwritablePathsInsteadOfFailingSilently) {
+TEST(DatagenWriters, ReportUnwritablePathsInsteadOfFailingSilently) {
   datagen::Image image(8, 8, datagen::Color{1, 0, 0, 1});
   const std::string bad = "/nonexistent-zelvaro-dir/out";
   EXPECT_NE(datagen::writeJpeg(bad + ".jpg", image, 90).find(bad), std::string::npos);
@@ -77,7 +77,7 @@ TEST(FileWriters, ReportUnwritablePathsInsteadOfFailingSilently) {
   EXPECT_NE(datagen::writeMp3(bad + ".mp3", silence, 128).find(bad), std::string::npos);
 }
 
-TEST(TextRendering, LongerTextMakesAWiderMaskAndFittingShrinksIt) {
+TEST(DatagenText, LongerTextMakesAWiderMaskAndFittingShrinksIt) {
   datagen::TextMask shortText = datagen::renderText(datagen::Font::sansBold, "zel", 40);
   datagen::TextMask longText = datagen::renderText(datagen::Font::sansBold, "zelvaro", 40);
   ASSERT_EQ(shortText.error, "");
@@ -101,7 +101,7 @@ std::string run(const std::string& arguments, int& status) {
   return output;
 }
 
-TEST(Program, RejectsBadArgumentsWithAMessage) {
+TEST(DatagenProgram, RejectsBadArgumentsWithAMessage) {
   int status = 0;
   std::string out = run("--frobnicate", status);
   EXPECT_EQ(status, 2);
@@ -115,14 +115,14 @@ TEST(Program, RejectsBadArgumentsWithAMessage) {
   EXPECT_EQ(status, 2);
 }
 
-TEST(Program, ReportsAnOutputDirectoryItCannotCreate) {
+TEST(DatagenProgram, ReportsAnOutputDirectoryItCannotCreate) {
   int status = 0;
   std::string out = run("--out /proc/zelvaro-datagen-cannot-be-here --only funk.jpg", status);
   EXPECT_EQ(status, 1);
   EXPECT_NE(out.find("cannot create directory"), std::string::npos) << out;
 }
 
-TEST(Program, ListsEveryFile) {
+TEST(DatagenProgram, ListsEveryFile) {
   int status = 0;
   std::string out = run("--list", status);
   EXPECT_EQ(status, 0);

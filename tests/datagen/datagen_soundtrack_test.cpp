@@ -67,7 +67,7 @@ Decoded decodeMp3(const std::string& path) {
   return out;
 }
 
-class Soundtrack : public ::testing::Test {
+class DatagenSoundtrack : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     if (std::filesystem::exists(kMp3)) decoded = new Decoded(decodeMp3(kMp3));
@@ -83,7 +83,7 @@ class Soundtrack : public ::testing::Test {
   static Decoded* decoded;
 };
 
-Decoded* Soundtrack::decoded = nullptr;
+Decoded* DatagenSoundtrack::decoded = nullptr;
 
 double rmsDb(const std::vector<float>& l, const std::vector<float>& r, double from, double to) {
   auto a = static_cast<std::size_t>(from * 44100), b = std::min(l.size(), static_cast<std::size_t>(to * 44100));
@@ -92,14 +92,14 @@ double rmsDb(const std::vector<float>& l, const std::vector<float>& r, double fr
   return 10.0 * std::log10(sum / static_cast<double>(std::max<std::size_t>(1, b - a)) + 1e-12);
 }
 
-TEST_F(Soundtrack, DecodesToTheStatedLengthAsStereoAt44100Hz) {
+TEST_F(DatagenSoundtrack, DecodesToTheStatedLengthAsStereoAt44100Hz) {
   EXPECT_EQ(decoded->rate, 44100);
   EXPECT_EQ(decoded->channels, 2);
   // the Info tag lets the decoder drop the encoder delay and padding: not one frame more or less
   EXPECT_EQ(decoded->left.size(), static_cast<std::size_t>(datagen::kSoundtrackSeconds * 44100));
 }
 
-TEST_F(Soundtrack, DecodedAudioLinesUpWithTheSynthesizedMixAtTimeZero) {
+TEST_F(DatagenSoundtrack, DecodedAudioLinesUpWithTheSynthesizedMixAtTimeZero) {
   std::vector<std::int16_t> pcm = datagen::toPcm16(datagen::renderSoundtrack());
   // correlate two seconds from 16 s (drums playing) over lags of +-50 ms
   const long start = 16 * 44100, length = 2 * 44100, maxLag = 2205;
@@ -119,7 +119,7 @@ TEST_F(Soundtrack, DecodedAudioLinesUpWithTheSynthesizedMixAtTimeZero) {
   EXPECT_EQ(bestLag, 0) << "the decoded music is shifted by " << bestLag << " samples";
 }
 
-TEST_F(Soundtrack, KicksFallOnTheHalfSecondBeatGrid) {
+TEST_F(DatagenSoundtrack, KicksFallOnTheHalfSecondBeatGrid) {
   // low-frequency energy in 20 ms windows at the beats against halfway between them
   auto lowEnergy = [&](double t) {
     auto a = static_cast<std::size_t>(t * 44100);
@@ -138,7 +138,7 @@ TEST_F(Soundtrack, KicksFallOnTheHalfSecondBeatGrid) {
   EXPECT_GT(onBeat, 4.0 * between);
 }
 
-TEST_F(Soundtrack, TheSoundChangesAtEverySwitchTimeAndLessInBetween) {
+TEST_F(DatagenSoundtrack, TheSoundChangesAtEverySwitchTimeAndLessInBetween) {
   const double window = 0.05;
   std::vector<datagen::LevelFrame> levels = datagen::analyseLevels(decoded->left, decoded->right, window);
   std::vector<double> starts = datagen::sectionStarts();
@@ -164,7 +164,7 @@ TEST_F(Soundtrack, TheSoundChangesAtEverySwitchTimeAndLessInBetween) {
   EXPECT_TRUE(std::filesystem::exists(plot));
 }
 
-TEST_F(Soundtrack, RingsOnPastTheShowsEndAndFadesToSilence) {
+TEST_F(DatagenSoundtrack, RingsOnPastTheShowsEndAndFadesToSilence) {
   double tail = rmsDb(decoded->left, decoded->right, 202.6, 204.0);
   EXPECT_GT(tail, -40.0) << "the ending is not audible after the show ends itself at 202.5 s";
   double last = rmsDb(decoded->left, decoded->right, datagen::kSoundtrackSeconds - 0.05, datagen::kSoundtrackSeconds);

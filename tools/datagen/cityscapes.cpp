@@ -11,9 +11,6 @@ namespace datagen {
 
 namespace {
 
-float sinf(float x) { return static_cast<float>(detSin(static_cast<double>(x))); }
-float cosf(float x) { return static_cast<float>(detCos(static_cast<double>(x))); }
-
 Sky eveningSky(std::uint32_t zenith, std::uint32_t horizon, float horizonY, std::uint32_t seed) {
   Sky sky{};
   sky.zenith = hexColor(zenith);
@@ -258,12 +255,12 @@ void paintRiverCity(Image& image) {
   Color white = hexColor(0xE8ECEE);
   for (int k = 0; k < 360; ++k) {
     float a = static_cast<float>(k) * 0.0174533f;
-    fillCircle(image, wx + wr * cosf(a), wy + wr * sinf(a), 1.2f, white);
+    fillCircle(image, wx + wr * detCosf(a), wy + wr * detSinf(a), 1.2f, white);
   }
   for (int k = 0; k < 32; ++k) {
     float a = static_cast<float>(k) * 0.19635f;
-    fillCapsule(image, wx, wy, wx + wr * cosf(a), wy + wr * sinf(a), 0.5f, Color{0.9f, 0.92f, 0.94f, 0.8f});
-    fillCircle(image, wx + wr * 1.02f * cosf(a), wy + wr * 1.02f * sinf(a) + 3.0f, 3.0f, hexColor(0xDDE6F0));
+    fillCapsule(image, wx, wy, wx + wr * detCosf(a), wy + wr * detSinf(a), 0.5f, Color{0.9f, 0.92f, 0.94f, 0.8f});
+    fillCircle(image, wx + wr * 1.02f * detCosf(a), wy + wr * 1.02f * detSinf(a) + 3.0f, 3.0f, hexColor(0xDDE6F0));
   }
   fillTriangle(image, wx, wy, wx - 0.1f * h, 0.6f * h, wx - 0.08f * h, 0.6f * h, white);
   fillTriangle(image, wx, wy, wx + 0.1f * h, 0.6f * h, wx + 0.08f * h, 0.6f * h, white);
@@ -283,7 +280,7 @@ void paintRiverCity(Image& image) {
   fillCircle(image, tx, 0.2f * h, 0.018f * w, hexColor(0xF4F0E0));
   for (int k = 0; k < 12; ++k) {
     float a = static_cast<float>(k) * 0.5236f;
-    fillCircle(image, tx + 0.015f * w * cosf(a), 0.2f * h + 0.015f * w * sinf(a), 0.8f, hexColor(0x202020));
+    fillCircle(image, tx + 0.015f * w * detCosf(a), 0.2f * h + 0.015f * w * detSinf(a), 0.8f, hexColor(0x202020));
   }
   fillCapsule(image, tx, 0.2f * h, tx + 0.008f * w, 0.2f * h - 0.008f * w, 0.8f, hexColor(0x202020));
   fillCapsule(image, tx, 0.2f * h, tx - 0.012f * w, 0.2f * h + 0.002f * w, 0.8f, hexColor(0x202020));

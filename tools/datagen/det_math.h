@@ -80,6 +80,14 @@ inline double detAtan2(double y, double x) {
   return y >= 0.0 ? a + kPi : a - kPi;
 }
 
+// Single-precision conveniences for painting.
+inline float detSinf(float x) { return static_cast<float>(detSin(static_cast<double>(x))); }
+inline float detCosf(float x) { return static_cast<float>(detCos(static_cast<double>(x))); }
+inline float detExpf(float x) { return static_cast<float>(detExp(static_cast<double>(x))); }
+inline float detAtan2f(float y, float x) {
+  return static_cast<float>(detAtan2(static_cast<double>(y), static_cast<double>(x)));
+}
+
 inline float clamp01(float v) { return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v); }
 
 inline float mixf(float a, float b, float t) { return a + (b - a) * t; }

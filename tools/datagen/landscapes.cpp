@@ -11,8 +11,6 @@ namespace datagen {
 
 namespace {
 
-float expf(float x) { return static_cast<float>(detExp(static_cast<double>(x))); }
-
 Ridge hills(float baseY, float amplitude, float features, std::uint32_t rgbLight, std::uint32_t rgbDark,
             std::uint32_t rgbHaze, float haze, float trees, std::uint32_t rgbTrees, std::uint32_t seed) {
   Ridge r{};
@@ -245,7 +243,7 @@ void paintWaterfall(Image& image) {
       if (fy > lip - 0.02f) {
         float strata = ridgedNoise(fx * aspect * 3.0f, fy * 14.0f, 505u, 5);
         float grain = fractalNoise(fx * aspect * 30.0f, fy * 30.0f, 506u, 4);
-        float gorge = 1.0f - 0.55f * expf(-((fx - 0.49f) * (fx - 0.49f)) * 18.0f);
+        float gorge = 1.0f - 0.55f * detExpf(-((fx - 0.49f) * (fx - 0.49f)) * 18.0f);
         Color rock = mixColor(hexColor(0x2E2A26), hexColor(0x8A8274), clamp01(strata * 0.8f + (grain - 0.5f) * 0.6f));
         float moss = smoothstep(0.5f, 0.65f, fractalNoise(fx * aspect * 10.0f, fy * 10.0f, 507u, 5));
         rock = mixColor(rock, mixColor(hexColor(0x1F3A14), hexColor(0x6A8A2A), grain), moss * 0.85f);
@@ -269,7 +267,7 @@ void paintWaterfall(Image& image) {
         float p = (fy - 0.78f) / 0.22f;
         float ripple = fractalNoise(fx * aspect * 12.0f / (p + 0.2f), fy * 70.0f, 510u, 4);
         Color pool = mixColor(hexColor(0x0E2A2C), hexColor(0x4E7A78), ripple);
-        float foam = expf(-((fx - 0.49f) * (fx - 0.49f)) * 30.0f) * (1.0f - p) *
+        float foam = detExpf(-((fx - 0.49f) * (fx - 0.49f)) * 30.0f) * (1.0f - p) *
                      smoothstep(0.35f, 0.7f, fractalNoise(fx * aspect * 25.0f, fy * 25.0f, 511u, 4));
         pool = mixColor(pool, rgb(0.95f, 0.97f, 0.98f), clamp01(foam * 1.6f));
         float shore = smoothstep(0.78f, 0.8f, fy) * (1.0f - smoothstep(0.06f, 0.12f, std::fabs(fx - 0.5f) - 0.3f));
@@ -277,7 +275,7 @@ void paintWaterfall(Image& image) {
       }
       // spray rising from the foot of the fall
       float mx = (fx - 0.49f) * 3.0f, my = (fy - 0.8f) * 6.0f;
-      float mist = expf(-(mx * mx + my * my)) * (0.55f + 0.45f * fractalNoise(fx * aspect * 6.0f, fy * 6.0f, 512u, 4));
+      float mist = detExpf(-(mx * mx + my * my)) * (0.55f + 0.45f * fractalNoise(fx * aspect * 6.0f, fy * 6.0f, 512u, 4));
       c = mixColor(c, rgb(0.92f, 0.95f, 0.97f), clamp01(mist * 0.85f));
       c.a = 1.0f;
       image.at(x, y) = c;
@@ -331,7 +329,7 @@ void paintWaterSurface(Image& image) {
       c = mixColor(c, hexColor(0x0B4A4A), 0.25f * (1.0f - fy));
       // sun glints: a specular lobe around a tilt towards the upper right
       float sx = nx - 0.18f, sy = ny + 0.22f;
-      float spec = expf(-(sx * sx + sy * sy) * 260.0f);
+      float spec = detExpf(-(sx * sx + sy * sy) * 260.0f);
       c = addColor(c, scaleColor(rgb(1.0f, 0.97f, 0.9f), spec * 1.6f));
       // light caught in the water: ridged bright lines
       float caustic = ridgedNoise(u * 9.0f + nx * 3.0f, v * 9.0f + ny * 3.0f, 602u, 3);

@@ -107,10 +107,19 @@ Image plotLevels(const std::vector<LevelFrame>& frames, double windowSeconds, co
   const int width = std::max<int>(1, static_cast<int>(frames.size()));
   Image image(width, spectrumHeight + levelHeight, Color{0.04f, 0.04f, 0.06f, 1.0f});
   const Color heat[5] = {hexColor(0x000010), hexColor(0x3A0A6A), hexColor(0xC8306A), hexColor(0xFFA030), hexColor(0xFFFFC0)};
+  // colours span the 70 dB below the loudest one percent of the spectrum
+  std::vector<float> all;
+  for (const LevelFrame& f : frames) all.insert(all.end(), f.spectrumDb.begin(), f.spectrumDb.end());
+  float top = 0.0f;
+  if (!all.empty()) {
+    std::size_t k = all.size() * 99 / 100;
+    std::nth_element(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(k), all.end());
+    top = all[k];
+  }
   for (int x = 0; x < static_cast<int>(frames.size()); ++x) {
     const LevelFrame& f = frames[static_cast<std::size_t>(x)];
     for (int row = 0; row < kSpectrumRows; ++row) {
-      float t = clamp01((f.spectrumDb[static_cast<std::size_t>(row)] + 105.0f) / 80.0f) * 4.0f;
+      float t = clamp01((f.spectrumDb[static_cast<std::size_t>(row)] - top + 70.0f) / 70.0f) * 4.0f;
       auto i = std::min(3, static_cast<int>(t));
       Color c = mixColor(heat[i], heat[i + 1], t - static_cast<float>(i));
       int y = spectrumHeight - 2 - row * 2;  // low frequencies at the bottom

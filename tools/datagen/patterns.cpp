@@ -12,11 +12,6 @@ namespace datagen {
 
 namespace {
 
-float sinf(float x) { return static_cast<float>(detSin(static_cast<double>(x))); }
-float cosf(float x) { return static_cast<float>(detCos(static_cast<double>(x))); }
-float expf(float x) { return static_cast<float>(detExp(static_cast<double>(x))); }
-float atan2f(float y, float x) { return static_cast<float>(detAtan2(static_cast<double>(y), static_cast<double>(x))); }
-
 constexpr float kTau = 6.2831853f;
 
 // A colour ramp through the given stops, t in [0, 1].
@@ -48,27 +43,27 @@ void paintRoseTile(Image& image) {
     float tu = u * 2.0f - std::floor(u * 2.0f), tv = v * 2.0f - std::floor(v * 2.0f);
     float dx = tu - 0.5f, dy = tv - 0.5f;
     float r = std::sqrt(dx * dx + dy * dy);
-    float a = atan2f(dy, dx);
+    float a = detAtan2f(dy, dx);
     float cx = tu < 0.5f ? tu : 1.0f - tu, cy = tv < 0.5f ? tv : 1.0f - tv;
     float rc = std::sqrt(cx * cx + cy * cy);
-    float ac = atan2f(cy, cx);
-    float petals = 0.3f + 0.07f * cosf(a * 8.0f);
-    float inner = 0.12f + 0.03f * cosf(a * 16.0f);
+    float ac = detAtan2f(cy, cx);
+    float petals = 0.3f + 0.07f * detCosf(a * 8.0f);
+    float inner = 0.12f + 0.03f * detCosf(a * 16.0f);
     Color c;
     if (r < inner) {
-      c = ramp(glass, 5, 0.5f + 0.5f * cosf(a * 8.0f + r * 40.0f));
+      c = ramp(glass, 5, 0.5f + 0.5f * detCosf(a * 8.0f + r * 40.0f));
     } else if (r < petals) {
       float t = (r - inner) / (petals - inner);
-      c = ramp(glass, 5, 0.15f + 0.5f * t + 0.2f * cosf(a * 16.0f));
-    } else if (rc < 0.16f + 0.03f * cosf(ac * 12.0f)) {
-      c = ramp(glass, 5, 0.7f + 0.25f * cosf(ac * 12.0f + rc * 30.0f));
+      c = ramp(glass, 5, 0.15f + 0.5f * t + 0.2f * detCosf(a * 16.0f));
+    } else if (rc < 0.16f + 0.03f * detCosf(ac * 12.0f)) {
+      c = ramp(glass, 5, 0.7f + 0.25f * detCosf(ac * 12.0f + rc * 30.0f));
     } else {
-      float lattice = 0.5f + 0.5f * cosf(a * 24.0f) * cosf(r * 60.0f);
+      float lattice = 0.5f + 0.5f * detCosf(a * 24.0f) * detCosf(r * 60.0f);
       c = mixColor(glass[4], glass[3], lattice * 0.7f);
     }
     // lead lines between the pieces of glass
-    float lead = std::min({std::fabs(r - inner), std::fabs(r - petals), std::fabs(rc - 0.16f - 0.03f * cosf(ac * 12.0f))});
-    float spoke = std::fabs(sinf(a * 8.0f)) * r;
+    float lead = std::min({std::fabs(r - inner), std::fabs(r - petals), std::fabs(rc - 0.16f - 0.03f * detCosf(ac * 12.0f))});
+    float spoke = std::fabs(detSinf(a * 8.0f)) * r;
     if (r < petals) lead = std::min(lead, spoke);
     c = scaleColor(c, 0.25f + 0.75f * smoothstep(0.002f, 0.008f, lead));
     float grain = fractalNoise(u * 16.0f, v * 16.0f, 1101u, 4, 0.5f, 16);
@@ -87,7 +82,7 @@ void paintLiquidChrome(Image& image) {
     float t = n * 2.2f + qx * 0.6f;
     float bands = t - std::floor(t);
     Color c = ramp(chrome, 8, bands);
-    float gloss = expf(-((qy - 0.6f) * (qy - 0.6f)) * 60.0f);
+    float gloss = detExpf(-((qy - 0.6f) * (qy - 0.6f)) * 60.0f);
     return addColor(c, scaleColor(rgb(1, 1, 1), gloss * 0.5f));
   });
 }
@@ -148,9 +143,9 @@ void paintFolkOrnament(Image& image) {
       float fx2 = u * 8.0f - std::floor(u * 8.0f);
       float dx = (fx2 - 0.5f) * 1.6f, dy = t - 0.5f;
       float r = std::sqrt(dx * dx + dy * dy);
-      float a = atan2f(dy, dx);
-      float petal = 0.38f + 0.12f * cosf(a * 6.0f);
-      if (r < petal) c = r < 0.14f ? yellow : (r < 0.2f ? black : mixColor(red, blue, 0.5f + 0.5f * cosf(a * 6.0f)));
+      float a = detAtan2f(dy, dx);
+      float petal = 0.38f + 0.12f * detCosf(a * 6.0f);
+      if (r < petal) c = r < 0.14f ? yellow : (r < 0.2f ? black : mixColor(red, blue, 0.5f + 0.5f * detCosf(a * 6.0f)));
       float stemX = std::fabs(fx2 - 0.0f) < std::fabs(fx2 - 1.0f) ? fx2 : 1.0f - fx2;
       if (stemX < 0.03f) c = green;
     }
@@ -162,8 +157,8 @@ void paintMetalPlasma(Image& image) {
   forEachPixel(image, [&](float u, float v, int, int) {
     float brushed = fractalNoise(u * 4.0f, v * 64.0f, 1501u, 5, 0.6f, 4);
     // coloured light: sums of waves with whole numbers of periods across the tile
-    float p = sinf(kTau * (u * 2.0f + v)) + sinf(kTau * (v * 3.0f - u)) + sinf(kTau * (u + v * 2.0f) + 2.0f * cosf(kTau * v));
-    Color light{0.5f + 0.5f * sinf(p * 1.3f), 0.5f + 0.5f * sinf(p * 1.3f + 2.1f), 0.5f + 0.5f * sinf(p * 1.3f + 4.2f), 1.0f};
+    float p = detSinf(kTau * (u * 2.0f + v)) + detSinf(kTau * (v * 3.0f - u)) + detSinf(kTau * (u + v * 2.0f) + 2.0f * detCosf(kTau * v));
+    Color light{0.5f + 0.5f * detSinf(p * 1.3f), 0.5f + 0.5f * detSinf(p * 1.3f + 2.1f), 0.5f + 0.5f * detSinf(p * 1.3f + 4.2f), 1.0f};
     Color metal = scaleColor(mixColor(hexColor(0x6A6E74), hexColor(0xD8DCE0), brushed), 1.0f);
     Color c{metal.r * (0.35f + 0.85f * light.r), metal.g * (0.35f + 0.85f * light.g), metal.b * (0.35f + 0.85f * light.b), 1.0f};
     // rivets on a regular grid of 8 x 8
@@ -225,8 +220,8 @@ void paintSoftGlow(Image& image) {
   forEachPixel(image, [&](float u, float v, int, int) {
     float dx = u - 0.5f, dy = v - 0.5f;
     float r = std::sqrt(dx * dx + dy * dy) * 2.0f;  // 1 at the edge midpoints
-    float core = expf(-r * r * 9.0f);
-    float halo = expf(-r * r * 2.5f) * (1.0f - smoothstep(0.7f, 1.0f, r));
+    float core = detExpf(-r * r * 9.0f);
+    float halo = detExpf(-r * r * 2.5f) * (1.0f - smoothstep(0.7f, 1.0f, r));
     Color c = addColor(scaleColor(hexColor(0x3A70FF), halo * 0.8f), scaleColor(rgb(1.0f, 0.97f, 0.92f), core));
     return c;
   });
@@ -234,9 +229,9 @@ void paintSoftGlow(Image& image) {
 
 void paintCellPlasma(Image& image) {
   forEachPixel(image, [&](float u, float v, int, int) {
-    float p = sinf(kTau * (u * 3.0f)) + sinf(kTau * (v * 2.0f + u)) + sinf(kTau * (u * 2.0f - v * 3.0f) + 1.0f) +
+    float p = detSinf(kTau * (u * 3.0f)) + detSinf(kTau * (v * 2.0f + u)) + detSinf(kTau * (u * 2.0f - v * 3.0f) + 1.0f) +
               2.0f * fractalNoise(u * 4.0f, v * 4.0f, 1601u, 4, 0.5f, 4);
-    Color c{0.5f + 0.5f * sinf(p * 1.7f), 0.5f + 0.5f * sinf(p * 1.7f + 2.4f), 0.5f + 0.5f * sinf(p * 1.7f + 4.4f), 1.0f};
+    Color c{0.5f + 0.5f * detSinf(p * 1.7f), 0.5f + 0.5f * detSinf(p * 1.7f + 2.4f), 0.5f + 0.5f * detSinf(p * 1.7f + 4.4f), 1.0f};
     float d = cellDistance(u * 10.0f, v * 10.0f, 1602u, 10);
     float spark = (1.0f - clamp01(d * 1.6f));
     spark = spark * spark * spark;
@@ -249,22 +244,22 @@ void paintRadialWheel(Image& image) {
   forEachPixel(image, [&](float u, float v, int, int) {
     float dx = u - 0.5f, dy = v - 0.5f;
     float r = std::sqrt(dx * dx + dy * dy) * 2.0f;
-    float a = atan2f(dy, dx);
+    float a = detAtan2f(dy, dx);
     if (r > 0.98f) return scaleColor(palette[0], 0.6f + 0.4f * fractalNoise(u * 20.0f, v * 20.0f, 1701u, 3));
     // rings from the hub outwards; each ring has its own number of spokes or teeth
     auto ring = static_cast<int>(std::floor(r * 9.0f));
     float inRing = r * 9.0f - static_cast<float>(ring);
     float spokes = static_cast<float>(6 << (ring / 2));
-    float wave = cosf(a * spokes + (ring % 2 == 0 ? 0.0f : 3.14159f / spokes * 2.0f));
+    float wave = detCosf(a * spokes + (ring % 2 == 0 ? 0.0f : 3.14159f / spokes * 2.0f));
     Color c;
     switch (ring % 4) {
       case 0: c = mixColor(palette[1], palette[2], smoothstep(-0.2f, 0.2f, wave)); break;
       case 1: c = mixColor(palette[0], palette[3], 0.5f + 0.5f * wave * (1.0f - inRing)); break;
       case 2: c = std::fabs(inRing - 0.5f) < 0.35f * (0.5f + 0.5f * wave) ? palette[2] : palette[1]; break;
-      default: c = mixColor(palette[4], palette[3], 0.5f + 0.5f * cosf(a * spokes * 2.0f)); break;
+      default: c = mixColor(palette[4], palette[3], 0.5f + 0.5f * detCosf(a * spokes * 2.0f)); break;
     }
     // engraved lines and a bevel at the ring edges
-    float engraving = 0.5f + 0.5f * cosf(a * 180.0f);
+    float engraving = 0.5f + 0.5f * detCosf(a * 180.0f);
     c = scaleColor(c, 0.85f + 0.15f * engraving);
     float bevel = std::min(inRing, 1.0f - inRing);
     c = scaleColor(c, 0.5f + 0.5f * smoothstep(0.0f, 0.08f, bevel));

@@ -11,8 +11,6 @@ namespace datagen {
 
 namespace {
 
-float expf(float x) { return static_cast<float>(detExp(static_cast<double>(x))); }
-
 Color lerpRgb(const Color& a, const Color& b, float t) {
   return Color{mixf(a.r, b.r, t), mixf(a.g, b.g, t), mixf(a.b, b.b, t), a.a};
 }
@@ -33,7 +31,7 @@ void paintSky(Image& image, const Sky& sky) {
       float sdx = (fx - sky.sunX) * aspect, sdy = fy - sky.sunY;
       float d = std::sqrt(sdx * sdx + sdy * sdy);
       if (sky.glow > 0.0f) {
-        float halo = sky.glow * (0.55f * expf(-d * 5.0f) + 0.45f * expf(-d * 22.0f));
+        float halo = sky.glow * (0.55f * detExpf(-d * 5.0f) + 0.45f * detExpf(-d * 22.0f));
         c = addColor(c, scaleColor(sky.sunColor, halo));
       }
       if (sky.stars > 0.0f) {
@@ -55,7 +53,7 @@ void paintSky(Image& image, const Sky& sky) {
           float toward = fractalNoise(nx + warp * 1.5f + (sky.sunX - fx) * 0.3f, ny + 0.35f, sky.seed + 11u, 7);
           float lit = clamp01(0.55f + (n - toward) * 5.0f);
           Color cloud = lerpRgb(sky.cloudShade, sky.cloudLight, lit);
-          float rim = sky.glow * expf(-d * 4.0f) * (1.0f - density) * 1.5f;
+          float rim = sky.glow * detExpf(-d * 4.0f) * (1.0f - density) * 1.5f;
           cloud = addColor(cloud, scaleColor(sky.sunColor, rim));
           c = lerpRgb(c, cloud, density);
         }
@@ -134,7 +132,7 @@ void paintRidge(Image& image, const Ridge& ridge) {
       float gradient = ridge.ridged
                            ? ridgedNoise(sx + e, sy, ridge.seed + 19u, 6) - ridgedNoise(sx - e, sy, ridge.seed + 19u, 6)
                            : fractalNoise(sx + e, sy, ridge.seed + 19u, 5) - fractalNoise(sx - e, sy, ridge.seed + 19u, 5);
-      float nearCrest = expf(-std::max(0.0f, depth) * 120.0f);
+      float nearCrest = detExpf(-std::max(0.0f, depth) * 120.0f);
       float facing = ridge.lightDir * (gradient / (2.0f * e) * (ridge.ridged ? 0.14f : 0.04f) * (1.0f - nearCrest) +
                                        std::clamp(s, -0.6f, 0.6f) * nearCrest);
       // distance below the ridge's mean crest: smooth across columns, unlike depth
@@ -194,7 +192,7 @@ void paintWater(Image& image, const Water& water) {
         float fx = (static_cast<float>(x) + 0.5f) / w;
         float pathWidth = 0.015f + 0.12f * p;
         float off = (fx - water.sunX) * (w / h) / pathWidth;
-        float path = expf(-off * off);
+        float path = detExpf(-off * off);
         float spark = hashUnit(x / 2, y, water.seed + 13u);
         float glints = smoothstep(0.55f, 0.8f, crest) * (0.5f + spark);
         c = addColor(c, scaleColor(water.glitter, path * glints * 1.2f));

@@ -69,7 +69,7 @@ const Section kSections[] = {
     {0, 1.0f, fourOnFloor, 1.0f, 2, 0.6f, 0.7f, 0.35f, 1, 0.85f, 0, 0.0f, true, false, false},   // 96
     {3, 0.9f, breakbeat, 0.9f, 0, 0.4f, 0.45f, 0.0f, 0, 0.6f, 1, 0.0f, true, false, false},      // 112.2
     {1, 0.6f, halfTime, 0.6f, 1, 0.7f, 0.35f, 0.4f, 1, 0.0f, 0, 0.0f, true, false, false},       // 120.2
-    {3, 0.9f, breakbeat, 0.9f, 0, 0.4f, 0.5f, 0.2f, 0, 0.7f, 0, 0.0f, true, false, false},       // 128.2
+    {0, 0.9f, breakbeat, 0.9f, 0, 0.4f, 0.5f, 0.2f, 0, 0.7f, 0, 0.0f, true, false, false},       // 128.2
     {1, 0.6f, halfTime, 0.6f, 1, 0.7f, 0.4f, 0.4f, 1, 0.4f, 1, 0.0f, true, false, false},        // 136.2
     {2, 0.3f, softHats, 0.4f, 1, 0.8f, 0.25f, 0.0f, 0, 0.0f, 0, 0.5f, false, false, true},       // 144
     {0, 1.0f, fourOnFloor, 1.0f, 2, 0.5f, 0.6f, 0.4f, 1, 0.0f, 0, 0.0f, true, false, false},     // 160
@@ -98,7 +98,7 @@ const ThemeNote kThemeB[] = {{0, 2, 84}, {2, 2, 83}, {4, 4, 81}, {8, 2, 77}, {10
 const int kLeadRhythms[3][5] = {{0, 3, 4, 6, -1}, {0, 2, 3, 5, 6}, {1, 2, 4, 7, -1}};
 
 struct Mix {
-  StereoBuffer drums, bass, music, lead, send;
+  StereoBuffer drums, bass, music, lead, send;  // send: extra signal for the reverb
   explicit Mix(std::size_t frames) : drums(frames), bass(frames), music(frames), lead(frames), send(frames) {}
 };
 
@@ -158,12 +158,10 @@ void playArp(Mix& mix, const Section& s, const Chord& chord, double t, int step,
     int i = (step / 2) % 4;
     int note = tones[i < 3 ? i : 3];
     renderPluck(mix.music, t, note, 0.17f * arpLevel, (i % 2 == 0) ? -0.5f : 0.5f, 0.3f);
-    renderPluck(mix.send, t, note, 0.1f * arpLevel, 0.0f, 0.3f);
   } else {
     const int order[16] = {0, 1, 2, 3, 4, 5, 4, 3, 2, 1, 0, 1, 2, 3, 4, 5};
     int note = tones[order[step]];
     renderPluck(mix.music, t, note, 0.14f * arpLevel, step % 2 == 0 ? -0.6f : 0.6f, 0.55f);
-    if (step % 4 == 0) renderPluck(mix.send, t, note, 0.1f * arpLevel, 0.0f, 0.55f);
   }
 }
 
@@ -209,7 +207,6 @@ void playSection(Mix& mix, const Section& s, double start, double end) {
       float bright = level(s, s.padBrightness, start, end, beatTime);
       for (int note : chord.notes) {
         renderPad(mix.music, beatTime, barEnd - beatTime, note, 0.09f * padLevel, bright);
-        renderPad(mix.send, beatTime, barEnd - beatTime, note, 0.06f * padLevel, bright);
       }
       if (s.lead > 0.0f) {
         if (s.leadStyle == 0 && bar % 4 == 0) playTheme(mix, s.lead, beatTime, bar / 4, end);
@@ -227,7 +224,6 @@ void playSection(Mix& mix, const Section& s, double start, double end) {
       if (s.bells > 0.0f && sixteenth % 2 == 0 && hashUnit(beat, sixteenth, 91u) < 0.35f) {
         int note = chord.notes[hash3(beat, sixteenth, 92u) % 3u] + 24;
         renderBell(mix.music, t, note, 0.12f * s.bells, hashUnit(beat, sixteenth, 93u) - 0.5f);
-        renderBell(mix.send, t, note, 0.12f * s.bells, 0.0f);
       }
       // a snare roll through the last bar of a rising section
       if (s.swell && s.drums > 0.0f && lastBar) {
@@ -245,7 +241,6 @@ void playEnding(Mix& mix, double start) {
   renderBass(mix.bass, start, 2.3, 33, 0.55f, 0.3f);
   for (int note : kAm.notes) {
     renderPad(mix.music, start, 2.4, note, 0.11f, 0.7f);
-    renderPad(mix.send, start, 2.4, note + 12, 0.08f, 0.7f);
   }
   renderLead(mix.lead, start, 2.3, 81, 0.2f, 0.0f);
   double last = start + 2.5;
@@ -256,10 +251,9 @@ void playEnding(Mix& mix, double start) {
   const int finalChord[4] = {57, 61, 64, 69};  // A major: the last chord lifts
   for (int note : finalChord) {
     renderPad(mix.music, last, 1.0, note, 0.1f, 0.5f);
-    renderPad(mix.send, last, 1.0, note, 0.1f, 0.5f);
   }
   renderBell(mix.music, last, 81, 0.15f, -0.3f);
-  renderBell(mix.send, last, 88, 0.12f, 0.3f);
+  renderBell(mix.music, last, 88, 0.1f, 0.3f);
 }
 
 }  // namespace
@@ -276,6 +270,8 @@ StereoBuffer renderSoundtrack() {
   playEnding(mix, starts.back());
 
   applyPingPongDelay(mix.lead, 0.375, 0.38, 0.45);
+  // the reverb hears the harmony and the lead; drums reach it only through `send`
+  mix.send.mixFrom(mix.music, 0.7f);
   mix.send.mixFrom(mix.lead, 0.5f);
   StereoBuffer wet = renderReverb(mix.send, 0.86f, 0.3f);
   StereoBuffer out(frames);

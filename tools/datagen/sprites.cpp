@@ -11,10 +11,6 @@ namespace datagen {
 
 namespace {
 
-float sinf(float x) { return static_cast<float>(detSin(static_cast<double>(x))); }
-float cosf(float x) { return static_cast<float>(detCos(static_cast<double>(x))); }
-float atan2f(float y, float x) { return static_cast<float>(detAtan2(static_cast<double>(y), static_cast<double>(x))); }
-
 struct TextStyle {
   Color top, middle, bottom;  // fill gradient from the top of the letters to their foot
   float horizon;              // where the middle colour sits (0..1 of the letter box)
@@ -128,8 +124,8 @@ void paintLogo(Image& image) {
   for (int k = 0; k < 200; ++k) {
     float t = static_cast<float>(k) / 199.0f;
     float px = static_cast<float>(w) * (0.12f + 0.76f * t);
-    float py = static_cast<float>(h) * (0.86f - 0.06f * sinf(t * 3.14159f));
-    float r = static_cast<float>(h) * 0.012f * sinf(t * 3.14159f) + 0.5f;
+    float py = static_cast<float>(h) * (0.86f - 0.06f * detSinf(t * 3.14159f));
+    float r = static_cast<float>(h) * 0.012f * detSinf(t * 3.14159f) + 0.5f;
     fillCircle(image, px, py, r, mixColor(hexColor(0x9AF0FF), hexColor(0xFFFFFF), t));
   }
 }
@@ -151,8 +147,8 @@ void paintPictureCard(Image& image) {
       Color c = mixColor(hexColor(0x2A3A8A), hexColor(0xF0A070), v * 1.4f > 1.0f ? 1.0f : v * 1.4f);
       float sx = u - 0.68f, sy = v - 0.42f;
       if (sx * sx + sy * sy < 0.01f) c = hexColor(0xFFF0C0);
-      float hill1 = 0.55f + 0.08f * sinf(u * 7.0f) + 0.05f * (fractalNoise(u * 6.0f, 0.3f, 1801u, 4) - 0.5f);
-      float hill2 = 0.7f + 0.06f * sinf(u * 5.0f + 2.0f);
+      float hill1 = 0.55f + 0.08f * detSinf(u * 7.0f) + 0.05f * (fractalNoise(u * 6.0f, 0.3f, 1801u, 4) - 0.5f);
+      float hill2 = 0.7f + 0.06f * detSinf(u * 5.0f + 2.0f);
       if (v > hill1) c = mixColor(hexColor(0x4A3A6A), hexColor(0x2A2A4A), (v - hill1) * 3.0f);
       if (v > hill2) c = mixColor(hexColor(0x1E3A2A), hexColor(0x0E1E14), (v - hill2) * 2.0f);
       if (v > 0.86f) c = mixColor(hexColor(0x6A8AB0), hexColor(0x2A3A5A), fractalNoise(u * 30.0f, v * 90.0f, 1802u, 3));
@@ -181,8 +177,8 @@ void paintWalkingFigure(Image& image) {
   const Color shirt = hexColor(0xF06A3A), trousers = hexColor(0x2A4A9A), skin = hexColor(0xF0C8A0), shoe = hexColor(0x202020);
   for (int frame = 0; frame < 4; ++frame) {
     float phase = static_cast<float>(frame) * 1.5707963f;
-    float swing = cosf(phase);  // +1 and -1: legs apart; 0: passing
-    float lift = std::fabs(sinf(phase));
+    float swing = detCosf(phase);  // +1 and -1: legs apart; 0: passing
+    float lift = std::fabs(detSinf(phase));
     float cx = frameW * (static_cast<float>(frame) + 0.5f);
     float hipY = h * (0.53f - 0.02f * lift), shoulderY = hipY - h * 0.24f, headY = shoulderY - h * 0.09f;
     float limb = h * 0.026f, legLen = h * 0.18f;  // the stride stays inside the frame's width
@@ -193,10 +189,10 @@ void paintWalkingFigure(Image& image) {
     }
     auto leg = [&](float side, float shade) {
       float a = side * swing * 0.36f;  // radians from vertical
-      float kx = cx + sinf(a) * legLen, ky = hipY + cosf(a) * legLen;
+      float kx = cx + detSinf(a) * legLen, ky = hipY + detCosf(a) * legLen;
       float bend = side * swing < 0.0f || swing == 0.0f ? 0.35f * (1.0f - std::fabs(swing) * 0.5f) : 0.05f;
       if (frame % 2 == 1 && side == (frame == 1 ? 1.0f : -1.0f)) bend = 0.6f;  // the leg swinging through is lifted
-      float fx = kx + sinf(a - bend) * legLen, fy = ky + cosf(a - bend) * legLen;
+      float fx = kx + detSinf(a - bend) * legLen, fy = ky + detCosf(a - bend) * legLen;
       Color c = scaleColor(trousers, shade);
       fillCapsule(image, cx, hipY, kx, ky, limb, c);
       fillCapsule(image, kx, ky, fx, fy, limb * 0.9f, c);
@@ -204,8 +200,8 @@ void paintWalkingFigure(Image& image) {
     };
     auto arm = [&](float side, float shade) {
       float a = -side * swing * 0.5f;
-      float ex = cx + sinf(a) * h * 0.13f, ey = shoulderY + cosf(a) * h * 0.13f;
-      float hx = ex + sinf(a + 0.5f) * h * 0.12f, hy = ey + cosf(a + 0.5f) * h * 0.12f;
+      float ex = cx + detSinf(a) * h * 0.13f, ey = shoulderY + detCosf(a) * h * 0.13f;
+      float hx = ex + detSinf(a + 0.5f) * h * 0.12f, hy = ey + detCosf(a + 0.5f) * h * 0.12f;
       fillCapsule(image, cx, shoulderY + limb, ex, ey, limb * 0.85f, scaleColor(shirt, shade));
       fillCapsule(image, ex, ey, hx, hy, limb * 0.75f, scaleColor(skin, shade));
     };
@@ -251,7 +247,7 @@ void paintGreeting(Image& image, const std::string& name, int variant) {
   auto shape = [&](float px, float py) {
     float dx = px - c, dy = py - c;
     float r = std::sqrt(dx * dx + dy * dy);
-    float a = atan2f(dy, dx);
+    float a = detAtan2f(dy, dx);
     switch (variant % 7) {
       case 0: return r - s * 0.46f;  // disc
       case 1: return roundedBox(px, py, c, c, s * 0.44f, s * 0.44f, s * 0.1f);  // rounded square
@@ -260,7 +256,7 @@ void paintGreeting(Image& image, const std::string& name, int variant) {
         return std::max(ax * 0.8660254f + ay * 0.5f, ay) - s * 0.42f;
       }
       case 3: return (std::fabs(dx) + std::fabs(dy)) * 0.7071f - s * 0.34f;  // diamond
-      case 4: return r - s * (0.36f + 0.1f * cosf(a * 5.0f));  // star-like flower
+      case 4: return r - s * (0.36f + 0.1f * detCosf(a * 5.0f));  // star-like flower
       case 5: return std::fabs(r - s * 0.34f) - s * 0.12f;  // ring
       default: return roundedBox(px, py, c, c, s * 0.46f, s * 0.22f, s * 0.08f);  // banner
     }
@@ -279,7 +275,7 @@ void paintGreeting(Image& image, const std::string& name, int variant) {
 namespace {
 
 void drawBranch(Image& image, Random& random, float x, float y, float angle, float length, int depth) {
-  float ex = x + sinf(angle) * length, ey = y - cosf(angle) * length;
+  float ex = x + detSinf(angle) * length, ey = y - detCosf(angle) * length;
   Color bark = mixColor(hexColor(0x2A1A10), hexColor(0x6A4A30), static_cast<float>(depth) / 9.0f);
   fillCapsule(image, x, y, ex, ey, std::max(0.6f, length * 0.09f), bark);
   if (depth == 0 || length < 2.0f) {
