@@ -15,11 +15,11 @@ namespace {
 
 const std::string kData = ZELVARO_DATA_DIR;
 
-bool dataGenerated() { return std::filesystem::exists(kData + "/tex") && std::filesystem::exists(kData + "/msx"); }
+bool dataGenerated() { return ZELVARO_DATA_GENERATED && std::filesystem::exists(kData + "/tex"); }
 
-#define REQUIRE_GENERATED_DATA()                                                              \
-  if (!dataGenerated()) GTEST_SKIP() << "no generated data in " << kData                     \
-                                     << " (configured with -DZELVARO_GENERATE_DATA=OFF?)"
+#define REQUIRE_GENERATED_DATA()                                                                          \
+  if (!dataGenerated()) GTEST_SKIP() << kData << " does not hold the generated data"                      \
+                                     << " (ZELVARO_GENERATE_DATA=OFF or ZELVARO_DATA_OVERLAY set)"
 
 DecodedFile decode(const datagen::DataFile& file) {
   std::string path = kData + "/tex/" + file.name;
