@@ -162,11 +162,13 @@ HRESULT createTextureFromImage(IDirect3DDevice8* device, DecodedImage* image, UI
     bool mipFromMip = filterType(filter) == D3DX_FILTER_NONE || mipType == D3DX_FILTER_POINT ||
                       mipType == D3DX_FILTER_BOX;
 
-    if (format == D3DFMT_UNKNOWN) format = textureFormatFor(*image, colorKey, pool, palette != nullptr);
+    // The key goes into the palette before the format is chosen, so that a
+    // palette made partly transparent by it is not stored without alpha.
     if (colorKey && image->palette) {
         keyPalettes(image, colorKey);
         colorKey = 0;  // used up on the palette
     }
+    if (format == D3DFMT_UNKNOWN) format = textureFormatFor(*image, colorKey, pool, palette != nullptr);
     if (palette) {
         if (image->palette)
             memcpy(palette, image->palette, 256 * sizeof(PALETTEENTRY));

@@ -12,6 +12,7 @@
 #include <mpg123.h>
 
 #include "image_files.h"
+#include "mp3_file.h"
 #include "music_analysis.h"
 #include "soundtrack.h"
 
@@ -84,6 +85,27 @@ class DatagenSoundtrack : public ::testing::Test {
 };
 
 Decoded* DatagenSoundtrack::decoded = nullptr;
+
+TEST(DatagenMp3, AnyLengthComesBackExactlyAndInPlace) {
+  // an odd length, a click train on the left and a tone on the right
+  const std::size_t frames = 54419;
+  std::vector<std::int16_t> pcm(frames * 2, 0);
+  for (std::size_t i = 0; i < frames; ++i) {
+    pcm[i * 2] = i % 4410 < 40 ? 20000 : 0;
+    pcm[i * 2 + 1] = static_cast<std::int16_t>(8000.0 * std::sin(static_cast<double>(i) * 2.0 * 3.14159265358979 * 330.0 / 44100.0));
+  }
+  std::string path = (std::filesystem::temp_directory_path() / "zelvaro-datagen-roundtrip.mp3").string();
+  ASSERT_EQ(datagen::writeMp3(path, pcm, 192), "");
+  Decoded d = decodeMp3(path);
+  std::filesystem::remove(path);
+  ASSERT_EQ(d.error, "");
+  EXPECT_EQ(d.left.size(), frames);
+  // the clicks come back at multiples of 0.1 s
+  for (std::size_t click = 4410; click + 4410 < frames; click += 4410) {
+    EXPECT_GT(std::fabs(d.left[click + 20]), 0.3f) << click;
+    EXPECT_LT(std::fabs(d.left[click - 200]), 0.05f) << click;
+  }
+}
 
 double rmsDb(const std::vector<float>& l, const std::vector<float>& r, double from, double to) {
   auto a = static_cast<std::size_t>(from * 44100), b = std::min(l.size(), static_cast<std::size_t>(to * 44100));

@@ -74,11 +74,14 @@ TEST_F(CityCardsSceneTest, FirstFrameCapturesSceneSevenAndShowsItIntact) {
 }
 
 TEST_F(CityCardsSceneTest, CardsBreakOnTheirBeatsAndVanishTwoAndAHalfSecondsLater) {
-    const float dt = 0.02f;
+    // Without the lattice (a missing part is skipped) the frames stay cheap.
+    delete[] scene->strips;
+    scene->strips = nullptr;
+    const float dt = 0.05f;
     float breakTime[6] = {-1, -1, -1, -1, -1, -1};
     float breakDepth[6] = {};
     float goneTime[6] = {-1, -1, -1, -1, -1, -1};
-    for (int i = 0; i <= 700; ++i) {  // music 48 .. 62 s
+    for (int i = 0; i <= 280; ++i) {  // music 48 .. 62 s
         const float music = 48.0f + static_cast<float>(i) * dt;
         const float zBefore[6] = {scene->cards[0].position.z, scene->cards[1].position.z,
                                   scene->cards[2].position.z, scene->cards[3].position.z,
@@ -103,7 +106,7 @@ TEST_F(CityCardsSceneTest, CardsBreakOnTheirBeatsAndVanishTwoAndAHalfSecondsLate
         const float due = 49.8f + 2.0f * static_cast<float>(c);
         EXPECT_GT(breakTime[c], due) << "card " << c;
         EXPECT_LE(breakTime[c], due + dt + 1e-3f) << "card " << c;
-        EXPECT_NEAR(breakDepth[c], 46.0f - 10.0f * static_cast<float>(c), 0.7f);
+        EXPECT_NEAR(breakDepth[c], 46.0f - 10.0f * static_cast<float>(c), 30.0f * dt + 0.1f);
         // The last card is still breaking when the second phase begins.
         if (c < 5) {
             EXPECT_NEAR(goneTime[c] - breakTime[c], 2.5f, 2.5f * dt) << "card " << c;
@@ -137,7 +140,7 @@ TEST_F(CityCardsSceneTest, SecondPhaseBeginsAfter61Point8OnceAndForAllWithItsOwn
 
     // Once faded, the closing panel captures again every frame, which keeps
     // the second photograph drawn.
-    for (int i = 0; i < 130; ++i) frame(0.02f, 62.0f + 0.02f * static_cast<float>(i));
+    for (int i = 0; i < 55; ++i) frame(0.05f, 62.0f + 0.05f * static_cast<float>(i));
     EXPECT_GT(scene->closingPanel->progress, 2.5f);
     for (int i = 0; i < 3; ++i) {
         frame(0.02f, 64.7f);

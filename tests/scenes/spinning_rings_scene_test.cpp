@@ -110,8 +110,8 @@ TEST_F(SpinningRingsSceneTest, ParticlesFallAndStartAgainAtTheTop) {
                                   scene->particlePositions + scene->particleCount);
     std::vector<float> speeds(scene->particleSpeeds, scene->particleSpeeds + scene->particleCount);
     int respawned = 0;
-    for (int i = 0; i < 200; ++i) {
-        frame(0.05f, 40.0f);
+    for (int i = 0; i < 110; ++i) {
+        frame(0.09f, 40.0f);
         for (int j = 0; j < scene->particleCount; ++j) {
             const D3DVECTOR& p = scene->particlePositions[j];
             ASSERT_GT(p.y, -30.0f);
@@ -141,7 +141,7 @@ TEST_F(SpinningRingsSceneTest, FirstUpdateStartsTheBounceAndNoOtherEventFires) {
     EXPECT_NEAR(scene->bounceAngle, 90.0f, 1e-3f);
     EXPECT_NEAR(scene->shapeDepth, 0.0f, 1e-3f);
     EXPECT_NEAR(worldAtDraw(scene->centerShape->vertexBuffer)->_43, 0.0f, 1e-3f);
-    for (int i = 0; i < 300; ++i) frame(0.05f, 32.2f + 0.05f * static_cast<float>(i));
+    for (int i = 0; i < 10; ++i) frame(0.09f, 47.9f);  // past 38.3 and 42.3
     EXPECT_EQ(scene->eventIndex, 1) << "the 999 mark stops the events";
     EXPECT_GE(scene->shapeDepth, 0.0f);
     EXPECT_LE(scene->shapeDepth, 200.0f);

@@ -1,8 +1,10 @@
 // Times loading the 41 texture slots of the generated data set
 // (<build>/data/tex, written by zelvaro-datagen) the way start-up does, and
 // where the time goes: reading and decoding the files, then resampling and
-// filling the levels. Without the data set it makes similar files itself.
-//   texture_loader_bench [DATA_DIR]   (DATA_DIR holds tex/)
+// filling the levels (and, on the real device, handing them to OpenGL).
+// Without the data set it makes similar files itself.
+//   texture_loader_bench [DATA_DIR] [--fake]   (DATA_DIR holds tex/; --fake
+//   uses an in-memory device instead of the real one)
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "d3d_test_device.h"
 #include "demo_context.h"
 #include "fake_texture_device.h"
 #include "image_decoders.h"
@@ -63,12 +66,19 @@ void makeStandIns(const std::string& dir) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string dataDir = argc > 1 ? argv[1] : std::string(ZELVARO_BINARY_DIR) + "/data";
+    bool fake = false;
+    std::string dataDir = std::string(ZELVARO_BINARY_DIR) + "/data";
+    for (int i = 1; i < argc; i++) {
+        if (std::string(argv[i]) == "--fake")
+            fake = true;
+        else
+            dataDir = argv[i];
+    }
     struct stat info;
     if (stat((dataDir + "/tex").c_str(), &info) != 0) {
-        dataDir = "/tmp/zelvaro-texture-bench";
-        printf("no data set in %s/tex: timing generated stand-ins in %s\n", argv[1] ? argv[1] : "build/data",
+        printf("no data set in %s/tex: timing generated stand-ins in /tmp/zelvaro-texture-bench\n",
                dataDir.c_str());
+        dataDir = "/tmp/zelvaro-texture-bench";
         makeStandIns(dataDir);
     }
     if (chdir(dataDir.c_str()) != 0) {
@@ -76,9 +86,15 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    FakeTextureDevice device;
+    FakeTextureDevice fakeDevice;
+    TestDevice real;
+    if (!fake && !createTestDevice(64, 64, &real)) {
+        printf("no real device (%s): using the in-memory one\n", real.error.c_str());
+        fake = true;
+    }
+    printf("device:                  %s\n", fake ? "in-memory" : "OpenGL");
     DemoContext context;
-    context.device = &device;
+    context.device = fake ? static_cast<IDirect3DDevice8*>(&fakeDevice) : real.device;
     demoContext = &context;
     textureTable.prepare();
 
@@ -117,8 +133,12 @@ int main(int argc, char** argv) {
     }
     size_t texels = 0;
     for (auto& entry : textureTable.records) {
-        FakeTexture* texture = static_cast<FakeTexture*>(entry.second->texture);
-        for (const FakeTexture::Level& level : texture->levels) texels += (size_t)level.width * level.height;
+        IDirect3DTexture8* texture = entry.second->texture;
+        for (UINT level = 0; level < texture->GetLevelCount(); level++) {
+            D3DSURFACE_DESC desc;
+            texture->GetLevelDesc(level, &desc);
+            texels += (size_t)desc.Width * desc.Height;
+        }
     }
 
     printf("slots loaded:            %zu of 41\n", textureTable.records.size());
@@ -129,6 +149,9 @@ int main(int argc, char** argv) {
     printf("  reading and decoding:  %7.3f s    %7.3f s\n", decoding, decodingProcess);
     printf("  formats and levels:    %7.3f s    %7.3f s (resampling, conversion, filling)\n",
            total - decoding, totalProcess - decodingProcess);
+    for (auto& entry : textureTable.records) entry.second->texture->Release();
     textureTable.clear();
+    demoContext = nullptr;
+    if (!fake) releaseTestDevice(&real);
     return 0;
 }

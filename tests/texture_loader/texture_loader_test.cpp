@@ -268,6 +268,9 @@ TEST_F(TextureLoader, ColourKeyMakesMatchingPixelsTransparentBlack) {
     texture = static_cast<FakeTexture*>(made);
     EXPECT_EQ(0, entries[1].peFlags);
     EXPECT_EQ(255, entries[2].peFlags);
+    EXPECT_EQ(D3DFMT_A8R8G8B8, texture->format);  // the keyed entry needs alpha
+    EXPECT_EQ(0u, texture->pixel(0, 1, 0));
+    expectColourNear(0xFF00FF00u, texture->pixel(0, 2, 0), 0);
     texture->Release();
 }
 

@@ -61,6 +61,13 @@ bool CaptureRun::prepare(std::string* error) {
     return true;
 }
 
+size_t CaptureRun::frameSamples(long frame) const {
+    // Whole samples per frame; over many frames they add up to exactly 1/fps each.
+    const long long before = frame * 44100LL / options.fps;
+    const long long after = (frame + 1) * 44100LL / options.fps;
+    return size_t(after - before);
+}
+
 bool CaptureRun::inRange() const {
     if (options.hasAt) return musicStarted && musicTime >= options.at - nearby;
     if (options.hasFrom) return musicStarted && musicTime >= options.from - nearby;
@@ -102,10 +109,8 @@ CaptureRun::Step CaptureRun::frame() {
     // The clocks move on by one frame; the music heard meanwhile belongs to
     // the picture captured last, which shows its beginning.
     virtualClockAdvanceFrame();
-    const long long samplesBefore = frameNumber * 44100LL / options.fps;
-    const long long samplesAfter = (frameNumber + 1) * 44100LL / options.fps;
     framePcm.clear();
-    audioAdvanceVirtualOutput(size_t(samplesAfter - samplesBefore), video ? &framePcm : nullptr);
+    audioAdvanceVirtualOutput(frameSamples(frameNumber), video ? &framePcm : nullptr);
     if (video && audioOwed) {
         video->addAudio(framePcm);
         audioOwed = false;
@@ -194,11 +199,17 @@ bool CaptureRun::finish() {
     if (finished) return true;
     finished = true;
     if (progressShownAt >= 0) std::fputc('\n', stderr);
-    if (!video) return true;
+    if (!video) {
+        if (picturesWritten > 0) {
+            std::fprintf(stderr, "zelvaro-capture: %ld pictures in %s\n", picturesWritten,
+                         options.out.c_str());
+        }
+        return true;
+    }
     // The last picture's music: one more frame of it.
     if (audioOwed) {
         framePcm.clear();
-        audioAdvanceVirtualOutput(size_t(44100 / options.fps), &framePcm);
+        audioAdvanceVirtualOutput(frameSamples(frameNumber), &framePcm);
         video->addAudio(framePcm);
     }
     std::string error;
@@ -210,6 +221,8 @@ bool CaptureRun::finish() {
         std::fprintf(stderr, "zelvaro-capture: %s\n", error.c_str());
         return false;
     }
+    std::fprintf(stderr, "zelvaro-capture: %ld frames with their music in %s\n", picturesWritten,
+                 options.out.c_str());
     return true;
 }
 

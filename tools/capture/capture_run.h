@@ -28,6 +28,7 @@ private:
     enum class Step { next, stop, failed };
 
     Step frame();
+    size_t frameSamples(long frame) const;  // music samples of one frame
     bool inRange() const;
     bool pastEnd() const;
     bool capturePicture(std::string* error);

@@ -124,42 +124,43 @@ void paintBridges(Image& image) {
   river.seed = 703;
   paintWater(image, river);
 
-  // the stone arch bridge in front: a deck, a parapet and four arches
-  float deckTop = 0.6f * h, deckBottom = 0.66f * h, waterLine = 0.8f * h;
+  // the stone arch bridge in front, backlit: a parapet with balusters, the
+  // deck, and four arches ringed with wedge stones
+  float parapetTop = 0.635f * h, deckTop = 0.66f * h, deckBottom = 0.7f * h, waterLine = 0.85f * h;
   float archCentres[4] = {0.08f, 0.36f, 0.64f, 0.92f};
   float archHalf = 0.11f * w;
-  Color stone = hexColor(0x8A6A58);
-  for (int y = static_cast<int>(0.575f * h); y < static_cast<int>(waterLine); ++y) {
+  Color stone = hexColor(0x6A5044);
+  for (int y = static_cast<int>(parapetTop); y < static_cast<int>(waterLine); ++y) {
     float py = static_cast<float>(y) + 0.5f;
     for (int x = 0; x < image.width; ++x) {
       float px = static_cast<float>(x) + 0.5f;
-      bool parapet = py < deckTop && py >= 0.575f * h;
-      if (parapet) {
-        // balusters: openings in the parapet
-        float cell = std::fmod(px, 0.02f * w) / (0.02f * w);
-        if (py > 0.583f * h && cell > 0.3f && cell < 0.7f) continue;
+      if (py < deckTop && py > parapetTop + 0.006f * h) {
+        float cell = std::fmod(px, 0.018f * w) / (0.018f * w);  // openings between balusters
+        if (cell > 0.3f && cell < 0.7f) continue;
       }
-      bool inside = false;
+      float ring = 10.0f;  // elliptic distance to the nearest arch (1 on its edge)
       for (float ac : archCentres) {
         float dx = (px - ac * w) / archHalf;
-        float archTop = deckBottom + 0.02f * h;
-        float dy = (py - waterLine) / (waterLine - archTop);
-        if (dx * dx + dy * dy < 1.0f) inside = true;
+        float dy = (py - waterLine) / (waterLine - (deckBottom + 0.015f * h));
+        ring = std::min(ring, std::sqrt(dx * dx + dy * dy));
       }
-      if (inside) continue;
-      Color c = masonry(px, py, 0.012f * h, 704u, stone);
-      // warm light from the lamps on the parapet, shadow under the deck line
-      c = scaleColor(c, py > deckBottom ? 0.7f : 1.0f);
-      c = mixColor(c, hexColor(0xC07058), 0.2f);
+      if (ring < 1.0f) continue;
+      Color c = masonry(px, py, 0.008f * h, 704u, stone);
+      if (ring < 1.09f) c = scaleColor(masonry(px * 0.5f, py * 3.0f, 0.01f * h, 707u, stone), 0.8f);  // wedge stones
+      float weather = fractalNoise(px * 0.01f, py * 0.04f, 708u, 4);
+      c = scaleColor(c, 0.75f + 0.4f * weather);
+      if (py > deckBottom) c = scaleColor(c, 0.75f);
+      float rim = clamp01(1.0f - (py - parapetTop) / (0.006f * h));  // the sky lights the parapet's top edge
+      c = mixColor(c, hexColor(0xF0A070), rim * 0.6f);
       image.at(x, y) = Color{c.r, c.g, c.b, 1.0f};
     }
   }
   for (float x = 0.05f * w; x < w; x += 0.14f * w) {
-    fillRect(image, x - 1.2f, 0.52f * h, x + 1.2f, 0.575f * h, hexColor(0x2A2020));
-    lampGlow(image, x, 0.52f * h, 2.5f, hexColor(0xFFCF80));
+    fillRect(image, x - 1.2f, parapetTop - 0.05f * h, x + 1.2f, parapetTop, hexColor(0x2A2020));
+    lampGlow(image, x, parapetTop - 0.05f * h, 2.5f, hexColor(0xFFCF80));
   }
   Water near{};
-  near.horizonY = 0.8f;
+  near.horizonY = 0.85f;
   near.tint = hexColor(0x281E30);
   near.tintAmount = 0.25f;
   near.ripple = 0.8f;

@@ -74,7 +74,8 @@ std::vector<LevelFrame> analyseLevels(const std::vector<float>& left, const std:
     };
     for (int band = 0; band < kLevelBands; ++band) {
       double lo = 40.0 * std::pow(2.0, band), hi = lo * 2.0;
-      frame.bandsDb[static_cast<std::size_t>(band)] = toDb(binPower(lo, hi));
+      // levels below -80 dB count as silence, so empty bands do not flicker
+      frame.bandsDb[static_cast<std::size_t>(band)] = std::max(-80.0f, toDb(binPower(lo, hi)));
     }
     for (int row = 0; row < kSpectrumRows; ++row) {
       double lo = 40.0 * std::pow(400.0, static_cast<double>(row) / kSpectrumRows);
