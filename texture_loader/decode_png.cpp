@@ -19,6 +19,9 @@ namespace {
 // honoured: textures hold the samples as the file stores them.
 const double displayGamma = 0.0;
 
+// The largest chunk (or decompressed ancillary chunk) read into memory.
+const png_alloc_size_t maxPngChunkBytes = 8u * 1024u * 1024u;
+
 // Where libpng reads from and what must be freed after an error. It lives on
 // the heap so that its contents survive the jump back from an error.
 class PngReadState {
@@ -43,9 +46,25 @@ void pngError(png_structp png, png_const_charp message) {
 
 void pngWarning(png_structp, png_const_charp) {}
 
+// libpng allocates a chunk's full stated length before reading it: every
+// chunk up to IEND must fit in the file before libpng sees any of them.
+bool pngChunksFitInFile(const BYTE* data, UINT size) {
+    size_t at = 8;
+    while (size - at >= 12) {
+        DWORD length = (DWORD)data[at] << 24 | (DWORD)data[at + 1] << 16 | (DWORD)data[at + 2] << 8 | data[at + 3];
+        if (length > size - at - 12) return false;
+        bool end = memcmp(data + at + 4, "IEND", 4) == 0;
+        at += 12 + (size_t)length;
+        if (end) return true;
+    }
+    return false;  // cut off before IEND
+}
+
 // Everything after the error return point: libpng errors jump out of here.
 void readPngImage(png_structp png, png_infop info, PngReadState* state, DecodedImage* image) {
     png_set_user_limits(png, maxImageSide, maxImageSide);
+    // Compressed ancillary chunks (text, ICC profiles) inflate at most to this.
+    png_set_chunk_malloc_max(png, maxPngChunkBytes);
     png_read_info(png, info);
 
     png_uint_32 width = png_get_image_width(png, info);
@@ -147,6 +166,10 @@ void readPngImage(png_structp png, png_infop info, PngReadState* state, DecodedI
 
 HRESULT decodePng(const BYTE* data, UINT size, DecodedImage* image) {
     if (!data || size < 8 || png_sig_cmp(const_cast<BYTE*>(data), 0, 8) != 0) return E_FAIL;
+    if (!pngChunksFitInFile(data, size)) {
+        D3DXDebugReport(0, "LoadPNG: %s", "Truncated file or chunk longer than the file");
+        return E_FAIL;
+    }
 
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, pngError, pngWarning);
     if (!png) return E_OUTOFMEMORY;

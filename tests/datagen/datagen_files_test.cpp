@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "catalogue.h"
 #include "reference_decoders.h"
 
@@ -199,14 +201,16 @@ TEST(DatagenImages, TheTitleCardIsOpaque) {
 
 TEST(DatagenRegeneration, RunningAgainGivesTheSameBytes) {
   REQUIRE_GENERATED_DATA();
-  std::string out = (std::filesystem::temp_directory_path() / "zelvaro-datagen-again").string();
+  std::string out =
+      (std::filesystem::temp_directory_path() / ("zelvaro-datagen-again-" + std::to_string(::getpid()))).string();
   std::filesystem::remove_all(out);
   const std::vector<std::string> names = {"sunover.jpg", "port.jpg", "logos.tga", "text.png", "grupy3.png",
                                           "rosetyle.jpg", "drzewko.png", "zelvaro.mp3"};
   std::string command = std::string(ZELVARO_DATAGEN_PROGRAM) + " --jobs 2 --out " + out;
   for (const std::string& n : names) command += " --only " + n;
-  command += " > /dev/null";
-  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  command += " 2>&1";
+  int status = std::system(command.c_str());
+  ASSERT_EQ(status, 0) << command;
   for (const std::string& n : names) {
     std::string sub = n == "zelvaro.mp3" ? "/msx/" : "/tex/";
     std::vector<std::uint8_t> first = readWholeFile(kData + sub + n), second = readWholeFile(out + sub + n);

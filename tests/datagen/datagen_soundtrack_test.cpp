@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include <mpg123.h>
 
 #include "image_files.h"
@@ -94,7 +96,8 @@ TEST(DatagenMp3, AnyLengthComesBackExactlyAndInPlace) {
     pcm[i * 2] = i % 4410 < 40 ? 20000 : 0;
     pcm[i * 2 + 1] = static_cast<std::int16_t>(8000.0 * std::sin(static_cast<double>(i) * 2.0 * 3.14159265358979 * 330.0 / 44100.0));
   }
-  std::string path = (std::filesystem::temp_directory_path() / "zelvaro-datagen-roundtrip.mp3").string();
+  std::string path =
+      (std::filesystem::temp_directory_path() / ("zelvaro-datagen-roundtrip-" + std::to_string(::getpid()) + ".mp3")).string();
   ASSERT_EQ(datagen::writeMp3(path, pcm, 192), "");
   Decoded d = decodeMp3(path);
   std::filesystem::remove(path);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 
 #include "d3dx8tex.h"
 #include "fake_texture_device.h"
@@ -287,4 +288,52 @@ TEST_F(TextureLoader, ImageInformationDescribesTheFile) {
     EXPECT_EQ(D3DXIFF_PNG, info.ImageFileFormat);
     EXPECT_EQ(D3DFMT_X8R8G8B8, texture->format);  // R8G8B8 becomes X8R8G8B8
     texture->Release();
+}
+
+TEST_F(TextureLoader, FailuresAreReportedToTheDebuggerOutput) {
+    setenv("ZELVARO_DEBUG_OUTPUT", "1", 1);  // the debugger output goes to standard error
+    auto messagesFor = [&](const std::string& name, const std::vector<BYTE>& bytes) {
+        IDirect3DTexture8* texture = nullptr;
+        testing::internal::CaptureStderr();
+        HRESULT result = D3DXCreateTextureFromFileExA(&device, file(name, bytes).c_str(), 0, 0, 0, 0, D3DFMT_UNKNOWN,
+                                                      D3DPOOL_MANAGED, 3, 3, 0, nullptr, nullptr, &texture);
+        std::string text = testing::internal::GetCapturedStderr();
+        EXPECT_TRUE(FAILED(result)) << name;
+        EXPECT_EQ(nullptr, texture);
+        return text;
+    };
+    EXPECT_NE(std::string::npos, messagesFor("noise.bin", std::vector<BYTE>(64, 0x42)).find("D3DX: Unsupported file format"));
+
+    std::vector<BYTE> png = encodePng(4, 4, [](UINT, UINT) { return 0xFF000000u; }, false);
+    png[png.size() - 20] ^= 0xFF;  // IDAT data no longer matches its CRC
+    EXPECT_NE(std::string::npos, messagesFor("broken.png", png).find("D3DX: LoadPNG: "));
+
+    std::vector<BYTE> jpeg = encodeJpeg(16, 16, [](UINT, UINT) { return 0xFF808080u; });
+    jpeg[3] = 0x02;  // the first marker segment now claims a length too short to be valid
+    jpeg[4] = 0x00;
+    jpeg[5] = 0x01;
+    EXPECT_NE(std::string::npos, messagesFor("broken.jpg", jpeg).find("D3DX: LoadJPG: "));
+
+    // A cube map with one face missing (the +X face flag is clear).
+    std::vector<BYTE> dds(128 + 6 * 16, 0);
+    auto put = [&](size_t at, DWORD v) { memcpy(&dds[at], &v, 4); };
+    memcpy(dds.data(), "DDS ", 4);
+    put(4, 124);
+    put(8, 0x1007);
+    put(12, 2);
+    put(16, 2);
+    put(76, 32);
+    put(80, 0x41);
+    put(88, 32);
+    put(92, 0xFF0000);
+    put(96, 0xFF00);
+    put(100, 0xFF);
+    put(104, 0xFF000000);
+    put(112, 0x200 | 0xF800);
+    EXPECT_NE(std::string::npos, messagesFor("partial.dds", dds).find("D3DX: LoadDDS: Partial cubemaps not supported."));
+    put(80, 0x4);
+    put(84, MAKEFOURCC('B', 'C', '7', 'X'));
+    put(112, 0);
+    EXPECT_NE(std::string::npos, messagesFor("unknown.dds", dds).find("D3DX: Unrecognized pixel format in DDS file."));
+    unsetenv("ZELVARO_DEBUG_OUTPUT");
 }

@@ -329,8 +329,8 @@ void paintWaterSurface(Image& image) {
       c = mixColor(c, hexColor(0x0B4A4A), 0.25f * (1.0f - fy));
       // sun glints: a specular lobe around a tilt towards the upper right
       float sx = nx - 0.18f, sy = ny + 0.22f;
-      float spec = detExpf(-(sx * sx + sy * sy) * 260.0f);
-      c = addColor(c, scaleColor(rgb(1.0f, 0.97f, 0.9f), spec * 1.6f));
+      float glint = detExpf(-(sx * sx + sy * sy) * 260.0f);
+      c = addColor(c, scaleColor(rgb(1.0f, 0.97f, 0.9f), glint * 1.6f));
       // light caught in the water: ridged bright lines
       float caustic = ridgedNoise(u * 9.0f + nx * 3.0f, v * 9.0f + ny * 3.0f, 602u, 3);
       c = addColor(c, scaleColor(hexColor(0x6FD0C8), smoothstep(0.82f, 0.97f, caustic) * 0.35f));
