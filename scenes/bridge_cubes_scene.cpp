@@ -11,8 +11,6 @@
 
 namespace {
 
-TextureRecord* sharedTarget() { return demoContext ? demoContext->renderTarget : nullptr; }
-
 // Colour of column k of a window row: transparent left of column 4, then a
 // white alpha ramp in steps of 25 up to column 8 + e (e = +1 on even rows, -1
 // on odd ones, which makes the edge jagged), opaque white from there on.
@@ -77,25 +75,11 @@ void BridgeCubesScene::init(IDirect3DDevice8* sceneDevice) {
 
     TextureRecord* bridges = textureTable.find(8);
     setTextureBlend(bridges, 0, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
-    backgroundMesh = new MeshObject();
-    backgroundMesh->setDevice(device);
-    backgroundMesh->color = 0xFFFFFFFF;
-    backgroundMesh->texture0 = bridges;
-    backgroundMesh->buildGrid(64.0f, 48.0f, 4, 4);
-    backgroundMesh->cullMode = 2;
-    backgroundMesh->warpVariant = 3;
-    backgroundMesh->renderMode = 0;
+    backgroundMesh = newScreenGrid(device, bridges, 0xFFFFFFFF, 64.0f, 48.0f, 4, 3, 0);
 
     TextureRecord* pattern = textureTable.find(18);
     if (pattern) pattern->alphaBlend = 0;
-    warpMesh = new MeshObject();
-    warpMesh->setDevice(device);
-    warpMesh->color = 0xFFFFFFFF;
-    warpMesh->texture0 = pattern;
-    warpMesh->buildGrid(64.0f, 48.0f, 10, 10);
-    warpMesh->cullMode = 2;
-    warpMesh->warpVariant = 4;
-    warpMesh->renderMode = 2;
+    warpMesh = newScreenGrid(device, pattern, 0xFFFFFFFF, 64.0f, 48.0f, 10, 4, 2);
 
     TextureRecord* cubeTexture = textureTable.find(20);
     setTextureBlend(cubeTexture, 1, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
@@ -120,13 +104,7 @@ void BridgeCubesScene::init(IDirect3DDevice8* sceneDevice) {
     torusMesh->texture0 = torusTexture;
     torusMesh->buildSupertoroid(100.0f, 40.0f, 100.0f, 1.0f, 1.0f, 40, 40);
 
-    flashMesh = new MeshObject();
-    flashMesh->setDevice(device);
-    flashMesh->renderMode = 0;
-    flashMesh->color = 0xFFFFFFFF;
-    flashMesh->depthTestOff = 1;
-    flashMesh->buildGrid(64.0f, 48.0f, 4, 4);
-    flashMesh->buildFlatBuffer();
+    flashMesh = newScreenOverlay(device, 0xFFFFFFFF, 1);
     flashActive = true;
 }
 
@@ -215,13 +193,5 @@ void BridgeCubesScene::update() {
 
     if (warpMesh) warpMesh->warpAngle += 33.0f * dt;
 
-    // The alpha is written before it falls: the first flash frame is opaque.
-    if (flashActive) {
-        writeFlatColor(flashMesh, whiteWithAlpha(flashAlpha));
-        flashAlpha -= 255.0f * dt;
-        if (flashAlpha <= 0.0f) {
-            flashActive = false;
-            flashAlpha = 255.0f;
-        }
-    }
+    stepWhiteFlash(flashMesh, flashActive, flashAlpha, 255.0f, dt);
 }

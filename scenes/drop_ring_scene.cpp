@@ -12,23 +12,6 @@
 #include "city_cards_scene.h"
 #include "scene_support.h"
 
-namespace {
-
-TextureRecord* sharedTarget() { return demoContext ? demoContext->renderTarget : nullptr; }
-
-// Stage 0 shows the texture, stage 1 combines the environment-mapped second
-// texture with `colorOp`; alpha from the vertex colour.
-TextureStageSetup* newEnvironmentStage(int stage, int colorOp) {
-    TextureStageSetup* setup = new TextureStageSetup();
-    setup->stage = stage;
-    setup->colorOp = colorOp;
-    setup->colorArg2 = D3DTA_CURRENT;
-    setup->alphaArg1 = D3DTA_DIFFUSE;
-    return setup;
-}
-
-}  // namespace
-
 DropRingScene::DropRingScene()
     : device(nullptr),
       dropMesh(nullptr),

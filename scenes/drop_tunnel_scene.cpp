@@ -13,17 +13,6 @@
 
 namespace {
 
-// Stage 0 shows the texture, stage 1 combines the environment-mapped second
-// texture with `colorOp`; alpha comes from the vertex colour on both.
-TextureStageSetup* newEnvironmentStage(int stage, int colorOp) {
-    TextureStageSetup* setup = new TextureStageSetup();
-    setup->stage = stage;
-    setup->colorOp = colorOp;
-    setup->colorArg2 = D3DTA_CURRENT;
-    setup->alphaArg1 = D3DTA_DIFFUSE;
-    return setup;
-}
-
 void giveEnvironmentStages(MeshObject* mesh) {
     mesh->stageSetup0 = newEnvironmentStage(0, D3DTOP_SELECTARG1);
     mesh->stageSetup1 = newEnvironmentStage(1, D3DTOP_MODULATE);
@@ -85,13 +74,7 @@ void DropTunnelScene::init(IDirect3DDevice8* sceneDevice) {
 
     TextureRecord* backgroundTexture = textureTable.find(9);
     setTextureBlend(backgroundTexture, 0, D3DBLEND_ONE, D3DBLEND_ONE);
-    backgroundMesh = new MeshObject();
-    backgroundMesh->setDevice(device);
-    backgroundMesh->texture0 = backgroundTexture;
-    backgroundMesh->buildGrid(64.0f, 48.0f, 15, 15);
-    backgroundMesh->cullMode = 2;
-    backgroundMesh->warpVariant = 4;
-    backgroundMesh->renderMode = 0;
+    backgroundMesh = newScreenGrid(device, backgroundTexture, 0xFFFFFFFF, 64.0f, 48.0f, 15, 4, 0);
 
     MeshObject** drops[2] = {&dropMeshA, &dropMeshB};
     const int dropSlots[2] = {7, 1};

@@ -15,19 +15,6 @@ float shapeClock = 0.0f;
 
 namespace {
 
-TextureRecord* sharedTarget() { return demoContext ? demoContext->renderTarget : nullptr; }
-
-// Stage 0 shows the texture, stage 1 modulates it with the environment map;
-// alpha from the vertex colour.
-TextureStageSetup* newEnvironmentStage(int stage, int colorOp) {
-    TextureStageSetup* setup = new TextureStageSetup();
-    setup->stage = stage;
-    setup->colorOp = colorOp;
-    setup->colorArg2 = D3DTA_CURRENT;
-    setup->alphaArg1 = D3DTA_DIFFUSE;
-    return setup;
-}
-
 // The four copies of the feedback plane: position, then rotation in degrees.
 const float feedbackCopies[4][6] = {{0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f},
                                     {0.0f, 5.5f, 0.0f, 0.0f, 0.0f, 10.0f},
@@ -62,20 +49,9 @@ void FeedbackShapeScene::init(IDirect3DDevice8* sceneDevice) {
 
     TextureRecord* backgroundTexture = textureTable.find(1);
     setTextureBlend(backgroundTexture, 0, D3DBLEND_SRCALPHA, D3DBLEND_INVDESTALPHA);
-    backgroundMesh = new MeshObject();
-    backgroundMesh->setDevice(device);
-    backgroundMesh->texture0 = backgroundTexture;
-    backgroundMesh->buildGrid(64.0f, 48.0f, 15, 15);
-    backgroundMesh->renderMode = 2;
-    backgroundMesh->cullMode = 2;
-    backgroundMesh->warpVariant = 4;
+    backgroundMesh = newScreenGrid(device, backgroundTexture, 0xFFFFFFFF, 64.0f, 48.0f, 15, 4, 2);
 
-    feedbackMesh = new MeshObject();
-    feedbackMesh->setDevice(device);
-    feedbackMesh->cullMode = 2;
-    feedbackMesh->texture0 = sharedTarget();
-    feedbackMesh->buildGrid(64.0f, 48.0f, 15, 15);
-    feedbackMesh->renderMode = 2;
+    feedbackMesh = newScreenGrid(device, sharedTarget(), 0xFFFFFFFF, 64.0f, 48.0f, 15, 0, 2);
     feedbackMesh->color = 0xFF000000;
 
     TextureRecord* symbols = textureTable.find(10);
@@ -94,13 +70,7 @@ void FeedbackShapeScene::init(IDirect3DDevice8* sceneDevice) {
     shapeMesh->renderMode = 3;
     shapeMesh->buildHarmonicSphere(10.0f, 30, 30);
 
-    flashMesh = new MeshObject();
-    flashMesh->setDevice(device);
-    flashMesh->renderMode = 0;
-    flashMesh->color = 0xFFFFFFFF;
-    flashMesh->buildGrid(64.0f, 48.0f, 4, 4);
-    flashMesh->buildFlatBuffer();
-    flashMesh->depthTestOff = 1;
+    flashMesh = newScreenOverlay(device, 0xFFFFFFFF, 1);
     flashActive = true;
 }
 
@@ -164,12 +134,5 @@ void FeedbackShapeScene::update() {
         if (backgroundMesh) backgroundMesh->warpAngle += 20.0f * dt;
     }
 
-    if (flashActive) {
-        writeFlatColor(flashMesh, whiteWithAlpha(flashAlpha));
-        flashAlpha -= 255.0f * dt;
-        if (flashAlpha <= 0.0f) {
-            flashActive = false;
-            flashAlpha = 255.0f;
-        }
-    }
+    stepWhiteFlash(flashMesh, flashActive, flashAlpha, 255.0f, dt);
 }

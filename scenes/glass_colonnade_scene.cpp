@@ -13,17 +13,6 @@ const D3DVECTOR labelStarts[6] = {{25.0f, 10.0f, 20.0f},  {15.0f, -10.0f, 50.0f}
                                   {5.0f, 10.0f, 70.0f},   {-5.0f, -10.0f, 20.0f},
                                   {-15.0f, 10.0f, 60.0f}, {-25.0f, -10.0f, 30.0f}};
 
-// Stage 0 shows the texture, stage 1 adds the environment-mapped second one;
-// alpha from the vertex colour.
-TextureStageSetup* newEnvironmentStage(int stage, int colorOp) {
-    TextureStageSetup* setup = new TextureStageSetup();
-    setup->stage = stage;
-    setup->colorOp = colorOp;
-    setup->colorArg2 = D3DTA_CURRENT;
-    setup->alphaArg1 = D3DTA_DIFFUSE;
-    return setup;
-}
-
 }  // namespace
 
 GlassColonnadeScene::GlassColonnadeScene()
@@ -91,13 +80,7 @@ void GlassColonnadeScene::init(IDirect3DDevice8* sceneDevice) {
 
     TextureRecord* backgroundTexture = textureTable.find(10);
     setTextureBlend(backgroundTexture, 0, D3DBLEND_ONE, D3DBLEND_ONE);
-    backgroundMesh = new MeshObject();
-    backgroundMesh->setDevice(device);
-    backgroundMesh->texture0 = backgroundTexture;
-    backgroundMesh->buildGrid(64.0f, 48.0f, 15, 15);
-    backgroundMesh->cullMode = 2;
-    backgroundMesh->warpVariant = 4;
-    backgroundMesh->renderMode = 0;
+    backgroundMesh = newScreenGrid(device, backgroundTexture, 0xFFFFFFFF, 64.0f, 48.0f, 15, 4, 0);
 
     TextureRecord* ringTexture = textureTable.find(1);
     setTextureBlend(ringTexture, 0, D3DBLEND_ONE, D3DBLEND_ONE);
@@ -115,13 +98,7 @@ void GlassColonnadeScene::init(IDirect3DDevice8* sceneDevice) {
         ring.stageSetup1 = newEnvironmentStage(1, D3DTOP_ADD);
     }
 
-    flashMesh = new MeshObject();
-    flashMesh->setDevice(device);
-    flashMesh->renderMode = 0;
-    flashMesh->color = 0xFFFFFFFF;
-    flashMesh->buildGrid(64.0f, 48.0f, 4, 4);
-    flashMesh->buildFlatBuffer();
-    flashMesh->depthTestOff = 1;
+    flashMesh = newScreenOverlay(device, 0xFFFFFFFF, 1);
     flashActive = true;
 
     TextureRecord* labelTexture = textureTable.find(24);
@@ -225,12 +202,5 @@ void GlassColonnadeScene::update() {
         for (int i = 0; i < labelCount; ++i) labelPositions[i].z -= 15.0f * dt;
     }
 
-    if (flashActive) {
-        writeFlatColor(flashMesh, whiteWithAlpha(flashAlpha));
-        flashAlpha -= 255.0f * dt;
-        if (flashAlpha <= 0.0f) {
-            flashActive = false;
-            flashAlpha = 255.0f;
-        }
-    }
+    stepWhiteFlash(flashMesh, flashActive, flashAlpha, 255.0f, dt);
 }

@@ -79,25 +79,11 @@ void LogoMorphScene::init(IDirect3DDevice8* sceneDevice) {
 
     TextureRecord* backgroundTexture = textureTable.find(13);
     setTextureBlend(backgroundTexture, 1, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
-    backgroundMesh = new MeshObject();
-    backgroundMesh->setDevice(device);
-    backgroundMesh->color = 0x00000000;
-    backgroundMesh->texture0 = backgroundTexture;
-    backgroundMesh->buildGrid(64.0f, 48.0f, 4, 4);
-    backgroundMesh->cullMode = 2;
-    backgroundMesh->warpVariant = 3;
-    backgroundMesh->renderMode = 0;
+    backgroundMesh = newScreenGrid(device, backgroundTexture, 0x00000000, 64.0f, 48.0f, 4, 3, 0);
 
     TextureRecord* patternTexture = textureTable.find(12);
     setTextureBlend(patternTexture, 1, D3DBLEND_SRCALPHA, D3DBLEND_ONE);
-    warpMesh = new MeshObject();
-    warpMesh->setDevice(device);
-    warpMesh->color = 0x55FFFFFF;
-    warpMesh->texture0 = patternTexture;
-    warpMesh->buildGrid(64.0f, 48.0f, 15, 15);
-    warpMesh->cullMode = 2;
-    warpMesh->warpVariant = 3;
-    warpMesh->renderMode = 2;
+    warpMesh = newScreenGrid(device, patternTexture, 0x55FFFFFF, 64.0f, 48.0f, 15, 3, 2);
 
     eventCount = logoBeatCount;
     eventTimes = new float[eventCount];
@@ -153,13 +139,7 @@ void LogoMorphScene::init(IDirect3DDevice8* sceneDevice) {
     morphMesh->buildHarmonicSphereSpiked(20.0f, 12, 12);
     morphMesh->fillVertexBufferVertexColors();
 
-    flashMesh = new MeshObject();
-    flashMesh->setDevice(device);
-    flashMesh->renderMode = 0;
-    flashMesh->color = 0xFFFFFFFF;
-    flashMesh->buildGrid(64.0f, 48.0f, 4, 4);
-    flashMesh->buildFlatBuffer();
-    flashMesh->depthTestOff = 1;
+    flashMesh = newScreenOverlay(device, 0xFFFFFFFF, 1);
 }
 
 void LogoMorphScene::showLogo(D3DCOLOR color) {
@@ -214,14 +194,7 @@ void LogoMorphScene::update() {
         }
     }
 
-    if (flashActive) {
-        writeFlatColor(flashMesh, whiteWithAlpha(flashAlpha));
-        flashAlpha -= 300.0f * dt;
-        if (flashAlpha <= 0.0f) {
-            flashActive = false;
-            flashAlpha = 255.0f;
-        }
-    }
+    stepWhiteFlash(flashMesh, flashActive, flashAlpha, 300.0f, dt);
 }
 
 void LogoMorphScene::render() {

@@ -84,12 +84,7 @@ void MorphCreditsScene::init(IDirect3DDevice8* sceneDevice) {
     }
     TextureRecord* target = demoContext ? demoContext->renderTarget : nullptr;
 
-    flashMesh = new MeshObject();
-    flashMesh->setDevice(device);
-    flashMesh->color = 0xFFFFFFFF;
-    flashMesh->renderMode = 0;
-    flashMesh->buildGrid(64.0f, 48.0f, 4, 4);
-    flashMesh->buildFlatBuffer();
+    flashMesh = newScreenOverlay(device, 0xFFFFFFFF, 0);
 
     feedbackMesh = new MeshObject();
     feedbackMesh->setDevice(device);
@@ -116,13 +111,7 @@ void MorphCreditsScene::init(IDirect3DDevice8* sceneDevice) {
     TextureRecord* shapeTexture = textureTable.find(7);
     setTextureBlend(shapeTexture, 1, D3DBLEND_SRCALPHA, D3DBLEND_ONE);
 
-    backgroundMesh = new MeshObject();
-    backgroundMesh->setDevice(device);
-    backgroundMesh->texture0 = shapeTexture;
-    backgroundMesh->buildGrid(64.0f, 48.0f, 15, 15);
-    backgroundMesh->cullMode = 2;
-    backgroundMesh->warpVariant = 3;
-    backgroundMesh->renderMode = 2;
+    backgroundMesh = newScreenGrid(device, shapeTexture, 0xFFFFFFFF, 64.0f, 48.0f, 15, 3, 2);
 
     shapes = new MeshObject[shapeCount];
     for (int i = 0; i < shapeCount; ++i) {

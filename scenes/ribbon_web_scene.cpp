@@ -387,13 +387,7 @@ void RibbonWebScene::init(IDirect3DDevice8* sceneDevice) {
     web = new RibbonWeb();
     web->build(device);
 
-    flashMesh = new MeshObject();
-    flashMesh->setDevice(device);
-    flashMesh->renderMode = 0;
-    flashMesh->color = 0xFFFFFFFF;
-    flashMesh->buildGrid(64.0f, 48.0f, 4, 4);
-    flashMesh->buildFlatBuffer();
-    flashMesh->depthTestOff = 1;
+    flashMesh = newScreenOverlay(device, 0xFFFFFFFF, 1);
     flashActive = true;
 }
 
@@ -473,12 +467,5 @@ void RibbonWebScene::update() {
         }
     }
 
-    if (flashActive) {
-        writeFlatColor(flashMesh, whiteWithAlpha(flashAlpha));
-        flashAlpha -= 255.0f * dt;
-        if (flashAlpha <= 0.0f) {
-            flashActive = false;
-            flashAlpha = 255.0f;
-        }
-    }
+    stepWhiteFlash(flashMesh, flashActive, flashAlpha, 255.0f, dt);
 }

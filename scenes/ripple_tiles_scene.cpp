@@ -22,8 +22,6 @@ const float tileStarts[10] = {98.1f, 98.1f, 101.6f, 104.1f, 108.1f,
 const float switchTimes[10] = {96.5f, 98.5f, 100.5f, 102.5f, 104.5f,
                                106.5f, 108.5f, 110.5f, 208.0f, 210.0f};
 
-TextureRecord* sharedTarget() { return demoContext ? demoContext->renderTarget : nullptr; }
-
 }  // namespace
 
 RippleTilesScene::RippleTilesScene()
@@ -75,13 +73,7 @@ void RippleTilesScene::init(IDirect3DDevice8* sceneDevice) {
     TextureRecord* target = sharedTarget();
 
     setTextureBlend(target, 0, D3DBLEND_SRCALPHA, D3DBLEND_ONE);
-    screenMesh = new MeshObject();
-    screenMesh->setDevice(device);
-    screenMesh->cullMode = 2;
-    screenMesh->texture0 = target;
-    screenMesh->color = 0xFFFFFFFF;
-    screenMesh->buildGrid(64.0f, 48.0f, 4, 4);
-    screenMesh->renderMode = 0;
+    screenMesh = newScreenGrid(device, target, 0xFFFFFFFF, 64.0f, 48.0f, 4, 0, 0);
 
     // Each tile shows the whole picture; even tiles sit left of the centre
     // (x -12..-2), odd ones right of it (x 2..12).
@@ -112,14 +104,7 @@ void RippleTilesScene::init(IDirect3DDevice8* sceneDevice) {
 
     TextureRecord* water = textureTable.find(6);
     setTextureBlend(water, 0, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
-    backgroundMesh = new MeshObject();
-    backgroundMesh->setDevice(device);
-    backgroundMesh->color = 0xFFFFFFFF;
-    backgroundMesh->texture0 = water;
-    backgroundMesh->buildGrid(72.0f, 80.0f, 6, 6);
-    backgroundMesh->cullMode = 2;
-    backgroundMesh->warpVariant = 3;
-    backgroundMesh->renderMode = 0;
+    backgroundMesh = newScreenGrid(device, water, 0xFFFFFFFF, 72.0f, 80.0f, 6, 3, 0);
 
     // The last 30 lines of the burst are never drawn.
     trailMesh = new MeshObject();
@@ -145,13 +130,7 @@ void RippleTilesScene::init(IDirect3DDevice8* sceneDevice) {
         pushTrailHistory();
     }
 
-    flashMesh = new MeshObject();
-    flashMesh->setDevice(device);
-    flashMesh->renderMode = 0;
-    flashMesh->color = 0xFFFFFFFF;
-    flashMesh->depthTestOff = 1;
-    flashMesh->buildGrid(64.0f, 48.0f, 4, 4);
-    flashMesh->buildFlatBuffer();
+    flashMesh = newScreenOverlay(device, 0xFFFFFFFF, 1);
 
     ripple = new Ripple();
     ripple->start(0.0f, 0.0f, 0.0f);

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "../app/demo_context.h"
 #include "../app/demo_random.h"
 #include "../app/texture_table.h"
 #include "../math/d3dx8math.h"
@@ -9,13 +10,21 @@
 
 float sceneRandom() { return static_cast<float>(demoRand()) * 3.0518509e-05f; }
 
-D3DCOLOR whiteWithAlpha(float alpha) {
-    // The fades keep their alpha within 0..255; the clamp only guards the shift.
+namespace {
+
+// The fades keep their alpha within 0..255; the clamp only guards the shift.
+D3DCOLOR alphaByte(float alpha) {
     int truncated = static_cast<int>(alpha);
     if (truncated < 0) truncated = 0;
     if (truncated > 255) truncated = 255;
-    return (static_cast<D3DCOLOR>(truncated) << 24) | 0xFFFFFF;
+    return static_cast<D3DCOLOR>(truncated) << 24;
 }
+
+}  // namespace
+
+D3DCOLOR whiteWithAlpha(float alpha) { return alphaByte(alpha) | 0xFFFFFF; }
+
+D3DCOLOR blackWithAlpha(float alpha) { return alphaByte(alpha); }
 
 void writeFlatColor(MeshObject* mesh, D3DCOLOR color) {
     if (!mesh || !mesh->flatVertexBuffer) return;
@@ -26,6 +35,52 @@ void writeFlatColor(MeshObject* mesh, D3DCOLOR color) {
     for (int i = 0; i < vertexTotal; ++i)
         std::memcpy(bytes + i * flatVertexStride + 12, &color, sizeof color);
     mesh->flatVertexBuffer->Unlock();
+}
+
+MeshObject* newScreenOverlay(IDirect3DDevice8* device, D3DCOLOR color, int depthTestOff) {
+    MeshObject* overlay = new MeshObject();
+    overlay->setDevice(device);
+    overlay->renderMode = 0;
+    overlay->color = color;  // written into the vertices as the grid is built
+    overlay->depthTestOff = depthTestOff;
+    overlay->buildGrid(64.0f, 48.0f, 4, 4);
+    overlay->buildFlatBuffer();
+    return overlay;
+}
+
+MeshObject* newScreenGrid(IDirect3DDevice8* device, TextureRecord* texture, D3DCOLOR color,
+                          float width, float height, int cells, int warpVariant, int renderMode) {
+    MeshObject* grid = new MeshObject();
+    grid->setDevice(device);
+    grid->color = color;
+    grid->texture0 = texture;
+    grid->buildGrid(width, height, cells, cells);
+    grid->cullMode = 2;
+    grid->warpVariant = warpVariant;
+    grid->renderMode = renderMode;
+    return grid;
+}
+
+void stepWhiteFlash(MeshObject* flashMesh, bool& active, float& alpha, float rate, float dt) {
+    if (!active) return;
+    // The alpha is written before it falls: the first flash frame is opaque.
+    writeFlatColor(flashMesh, whiteWithAlpha(alpha));
+    alpha -= rate * dt;
+    if (alpha <= 0.0f) {
+        active = false;
+        alpha = 255.0f;
+    }
+}
+
+TextureRecord* sharedTarget() { return demoContext ? demoContext->renderTarget : nullptr; }
+
+TextureStageSetup* newEnvironmentStage(int stage, int colorOp) {
+    TextureStageSetup* setup = new TextureStageSetup();
+    setup->stage = stage;
+    setup->colorOp = colorOp;
+    setup->colorArg2 = D3DTA_CURRENT;
+    setup->alphaArg1 = D3DTA_DIFFUSE;
+    return setup;
 }
 
 void setTextureBlend(TextureRecord* record, int alphaBlend, D3DBLEND srcBlend, D3DBLEND destBlend) {

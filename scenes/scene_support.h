@@ -10,6 +10,7 @@
 #include <cstdint>
 
 class MeshObject;
+class TextureStageSetup;
 struct TextureRecord;
 
 // Degrees to radians, the factor every scene uses.
@@ -21,9 +22,36 @@ float sceneRandom();
 // White with a fade alpha (a float 0..255, truncated) in the top byte.
 D3DCOLOR whiteWithAlpha(float alpha);
 
+// Black with a fade alpha (a float 0..255, truncated) in the top byte.
+D3DCOLOR blackWithAlpha(float alpha);
+
 // Writes one colour into the diffuse of every vertex of the mesh's flat copy
 // (the full-screen flashes and fades); nothing without a flat copy.
 void writeFlatColor(MeshObject* mesh, D3DCOLOR color);
+
+// A new full-screen plane for flashes and fades: 64 x 48 units in 4 x 4 cells
+// of one colour, untextured, with its flat copy built; `depthTestOff` 1 draws
+// it over everything.
+MeshObject* newScreenOverlay(IDirect3DDevice8* device, D3DCOLOR color, int depthTestOff);
+
+// A new textured grid of `cells` x `cells` facing the camera (backgrounds,
+// screen copies), its vertices in `color`, cull mode 2, drawn in `renderMode`
+// with warp `warpVariant` for the modes that warp.
+MeshObject* newScreenGrid(IDirect3DDevice8* device, TextureRecord* texture, D3DCOLOR color,
+                          float width, float height, int cells, int warpVariant, int renderMode);
+
+// One frame of a white flash: the overlay shows the current alpha, which then
+// falls by rate * dt; at 0 the flash ends and its alpha is back at 255, ready
+// for the next one.
+void stepWhiteFlash(MeshObject* flashMesh, bool& active, float& alpha, float rate, float dt);
+
+// The render target's texture record, when the demo has one.
+TextureRecord* sharedTarget();
+
+// A new stage set-up for environment-mapped meshes: stage 0 shows the texture,
+// stage 1 combines the environment-mapped second texture with `colorOp`; alpha
+// comes from the vertex colour. The mesh that takes it frees it.
+TextureStageSetup* newEnvironmentStage(int stage, int colorOp);
 
 // The blend fields of a shared texture record; records are shared by every
 // scene, so each scene sets the ones it relies on again before it draws.

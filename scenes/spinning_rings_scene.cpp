@@ -64,13 +64,7 @@ void SpinningRingsScene::init(IDirect3DDevice8* sceneDevice) {
 
     TextureRecord* target = demoContext ? demoContext->renderTarget : nullptr;
     if (target) target->alphaBlend = 1;
-    screenMesh = new MeshObject();
-    screenMesh->setDevice(device);
-    screenMesh->cullMode = 2;
-    screenMesh->texture0 = target;
-    screenMesh->color = 0xFFFFFFFF;
-    screenMesh->buildGrid(64.0f, 48.0f, 4, 4);
-    screenMesh->renderMode = 0;
+    screenMesh = newScreenGrid(device, target, 0xFFFFFFFF, 64.0f, 48.0f, 4, 0, 0);
 
     TextureRecord* particleTexture = textureTable.find(1);
     setTextureBlend(particleTexture, 1, D3DBLEND_SRCCOLOR, D3DBLEND_ONE);
@@ -134,14 +128,7 @@ void SpinningRingsScene::init(IDirect3DDevice8* sceneDevice) {
 
     TextureRecord* backgroundTexture = textureTable.find(18);
     setTextureBlend(backgroundTexture, 1, D3DBLEND_SRCALPHA, D3DBLEND_ONE);
-    backgroundMesh = new MeshObject();
-    backgroundMesh->setDevice(device);
-    backgroundMesh->color = 0xFFFFFFFF;
-    backgroundMesh->texture0 = backgroundTexture;
-    backgroundMesh->buildGrid(64.0f, 48.0f, 4, 4);
-    backgroundMesh->cullMode = 2;
-    backgroundMesh->warpVariant = 3;
-    backgroundMesh->renderMode = 0;
+    backgroundMesh = newScreenGrid(device, backgroundTexture, 0xFFFFFFFF, 64.0f, 48.0f, 4, 3, 0);
 
     centerShape = new MeshObject();
     centerShape->setDevice(device);

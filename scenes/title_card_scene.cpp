@@ -1,13 +1,12 @@
 #include "title_card_scene.h"
 
-#include <cstring>
-
 #include "../app/demo_context.h"
 #include "../app/main_window.h"
 #include "../app/music_clock.h"
 #include "../app/scene_registry.h"
 #include "../app/texture_table.h"
 #include "../toolkit/mesh_object.h"
+#include "scene_support.h"
 #include "scene_transform.h"
 
 TitleCardScene::TitleCardScene()
@@ -36,13 +35,7 @@ void TitleCardScene::init(IDirect3DDevice8* sceneDevice) {
     titleMesh->texture0 = card;
     titleMesh->buildGrid(28.0f, 25.0f, 4, 4);
 
-    fadeMesh = new MeshObject();
-    fadeMesh->setDevice(device);
-    fadeMesh->renderMode = 0;
-    fadeMesh->color = 0xFF000000;
-    fadeMesh->depthTestOff = 1;
-    fadeMesh->buildGrid(64.0f, 48.0f, 4, 4);
-    fadeMesh->buildFlatBuffer();
+    fadeMesh = newScreenOverlay(device, 0xFF000000, 1);
 
     fadeEnabled = true;
 }
@@ -70,13 +63,13 @@ void TitleCardScene::animate() {
 
     // Fade in: the overlay shows the alpha of the frame before.
     if (elapsed < 2.0f) {
-        writeFadeAlpha();
+        writeFlatColor(fadeMesh, blackWithAlpha(fadeAlpha));
         fadeAlpha -= dt * 255.0f;
         if (fadeAlpha <= 0.0f) fadeAlpha = 0.0f;
     }
     // Fade out, then the hand-over: Timeline on, scene 6, music from its start.
     if (elapsed > 3.0f) {
-        writeFadeAlpha();
+        writeFlatColor(fadeMesh, blackWithAlpha(fadeAlpha));
         fadeAlpha += dt * 255.0f;
         if (fadeAlpha >= 255.0f) {
             fadeAlpha = 255.0f;
@@ -85,17 +78,4 @@ void TitleCardScene::animate() {
             BASS_StreamPlay(musicStream, FALSE, 0);
         }
     }
-}
-
-// Black with the current alpha (truncated) in every vertex of the flat copy.
-void TitleCardScene::writeFadeAlpha() {
-    const DWORD alpha = static_cast<DWORD>(static_cast<int>(fadeAlpha));
-    IDirect3DVertexBuffer8* buffer = fadeMesh->flatVertexBuffer;
-    if (!buffer) return;
-    BYTE* bytes = nullptr;
-    if (FAILED(buffer->Lock(0, 0, &bytes, 0)) || !bytes) return;
-    const int vertexTotal = 3 * fadeMesh->triangleCount;
-    const D3DCOLOR color = alpha << 24;
-    for (int i = 0; i < vertexTotal; ++i) std::memcpy(bytes + i * 16 + 12, &color, sizeof color);
-    buffer->Unlock();
 }

@@ -23,7 +23,6 @@ public:
 
 private:
     void animate();
-    void writeFadeAlpha();
 };
 
 #endif  // ZELVARO_SCENES_TITLE_CARD_SCENE_H

@@ -13,26 +13,11 @@
 
 namespace {
 
-class CityCardsSceneTest : public SceneFixture {
+class CityCardsSceneTest : public OneSceneFixture<SceneFixture, CityCardsScene, true> {
 protected:
-    CityCardsScene* scene = nullptr;
-
-    void SetUp() override {
-        SceneFixture::SetUp();
-        scene = new CityCardsScene();
-        scene->init(&device);
-    }
     void TearDown() override {
-        delete scene;
         delete sceneRegistry.scene7;
-        SceneFixture::TearDown();
-    }
-    // One frame of the scene as the frame loop runs it.
-    void frame(float dt, float music) {
-        device.clearCalls();
-        setFrame(dt, music);
-        scene->preRender();
-        scene->render();
+        OneSceneFixture::TearDown();
     }
 };
 

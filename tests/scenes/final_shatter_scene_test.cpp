@@ -8,25 +8,11 @@
 
 namespace {
 
-class FinalShatterSceneTest : public SceneFixture {
+class FinalShatterSceneTest : public OneSceneFixture<SceneFixture, FinalShatterScene, true> {
 protected:
-    FinalShatterScene* scene = nullptr;
-
-    void SetUp() override {
-        SceneFixture::SetUp();
-        scene = new FinalShatterScene();
-        scene->init(&device);
-    }
     void TearDown() override {
-        delete scene;
         delete sceneRegistry.scene6;
-        SceneFixture::TearDown();
-    }
-    void frame(float dt, float music) {
-        device.clearCalls();
-        setFrame(dt, music);
-        scene->preRender();
-        scene->render();
+        OneSceneFixture::TearDown();
     }
 };
 

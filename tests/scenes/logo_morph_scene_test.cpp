@@ -9,24 +9,8 @@
 
 namespace {
 
-class LogoMorphSceneTest : public SceneFixture {
+class LogoMorphSceneTest : public OneSceneFixture<SceneFixture, LogoMorphScene, false> {
 protected:
-    LogoMorphScene* scene = nullptr;
-
-    void SetUp() override {
-        SceneFixture::SetUp();
-        scene = new LogoMorphScene();
-        scene->init(&device);
-    }
-    void TearDown() override {
-        delete scene;
-        SceneFixture::TearDown();
-    }
-    void frame(float dt, float music) {
-        device.clearCalls();
-        setFrame(dt, music);
-        scene->render();
-    }
     // What scene 12 does before the second appearance.
     void prepareSecondAppearance() {
         scene->flashActive = true;

@@ -9,25 +9,7 @@
 
 namespace {
 
-class MorphCreditsSceneTest : public SceneFixture {
-protected:
-    MorphCreditsScene* scene = nullptr;
-
-    void SetUp() override {
-        SceneFixture::SetUp();
-        scene = new MorphCreditsScene();
-        scene->init(&device);
-    }
-    void TearDown() override {
-        delete scene;
-        SceneFixture::TearDown();
-    }
-    void frame(float dt, float music) {
-        device.clearCalls();
-        setFrame(dt, music);
-        scene->render();
-    }
-};
+class MorphCreditsSceneTest : public OneSceneFixture<SceneFixture, MorphCreditsScene, false> {};
 
 TEST_F(MorphCreditsSceneTest, EventsFireAfterTheirTimesWithPulsesAndNamePlanes) {
     const float dt = 0.02f;

@@ -54,6 +54,12 @@ protected:
         musicTime = music;
     }
 
+    // Everything recorded from now on belongs to the next frame.
+    void startFrame(float seconds, float music) {
+        device.clearCalls();
+        setFrame(seconds, music);
+    }
+
     // Diffuse colour of the first vertex of a mesh's textured buffer.
     static D3DCOLOR bufferColor(const MeshObject* mesh) {
         return RecordingDevice::bufferOf(mesh->vertexBuffer)
@@ -88,6 +94,32 @@ protected:
         for (const RecordedCall& call : device.calls)
             if (call.name == "DrawPrimitive" && call.object == buffer) ++draws;
         return draws;
+    }
+};
+
+// One scene of type `SceneType`, built on the recording device before every
+// test and deleted after it, over the set-up of `Fixture`. `frame` runs one
+// frame as the frame loop does: preRender first for the scenes that have one
+// the loop calls, then render.
+template <class Fixture, class SceneType, bool callsPreRender>
+class OneSceneFixture : public Fixture {
+protected:
+    SceneType* scene = nullptr;
+
+    void SetUp() override {
+        Fixture::SetUp();
+        scene = new SceneType();
+        scene->init(&this->device);
+    }
+    void TearDown() override {
+        delete scene;
+        scene = nullptr;
+        Fixture::TearDown();
+    }
+    void frame(float dt, float music) {
+        this->startFrame(dt, music);
+        if constexpr (callsPreRender) scene->preRender();
+        scene->render();
     }
 };
 

@@ -10,24 +10,11 @@
 
 namespace {
 
-class SpinningRingsSceneTest : public SceneFixture {
+class SpinningRingsSceneTest : public OneSceneFixture<SceneFixture, SpinningRingsScene, false> {
 protected:
-    SpinningRingsScene* scene = nullptr;
-
-    void SetUp() override {
-        SceneFixture::SetUp();
-        scene = new SpinningRingsScene();
-        scene->init(&device);
-    }
     void TearDown() override {
-        delete scene;
         delete sceneRegistry.scene5;
-        SceneFixture::TearDown();
-    }
-    void frame(float dt, float music) {
-        device.clearCalls();
-        setFrame(dt, music);
-        scene->render();
+        OneSceneFixture::TearDown();
     }
     void finishOpening() {
         while (scene->introActive) frame(0.05f, 35.0f);

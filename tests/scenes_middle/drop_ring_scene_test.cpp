@@ -8,28 +8,15 @@
 
 namespace {
 
-class DropRingSceneTest : public MiddleSceneFixture {
+class DropRingSceneTest : public OneSceneFixture<MiddleSceneFixture, DropRingScene, true> {
 protected:
-    DropRingScene* scene = nullptr;
-
-    void SetUp() override {
-        MiddleSceneFixture::SetUp();
-        scene = new DropRingScene();
-        scene->init(&device);
-    }
     void TearDown() override {
-        delete scene;
         delete sceneRegistry.scene10;
         demoContext->targetSurface = nullptr;
         demoContext->targetDepthSurface = nullptr;
         demoContext->savedBackBuffer = nullptr;
         demoContext->savedDepthSurface = nullptr;
-        MiddleSceneFixture::TearDown();
-    }
-    void frame(float dt, float music) {
-        startFrame(dt, music);
-        scene->preRender();
-        scene->render();
+        OneSceneFixture::TearDown();
     }
     CityCardsScene* addCityCards() {
         CityCardsScene* cards = new CityCardsScene();

@@ -8,23 +8,8 @@
 
 namespace {
 
-class DropTunnelSceneTest : public MiddleSceneFixture {
+class DropTunnelSceneTest : public OneSceneFixture<MiddleSceneFixture, DropTunnelScene, false> {
 protected:
-    DropTunnelScene* scene = nullptr;
-
-    void SetUp() override {
-        MiddleSceneFixture::SetUp();
-        scene = new DropTunnelScene();
-        scene->init(&device);
-    }
-    void TearDown() override {
-        delete scene;
-        MiddleSceneFixture::TearDown();
-    }
-    void frame(float dt, float music) {
-        startFrame(dt, music);
-        scene->render();
-    }
     // The projection matrices set during the last frame, in order.
     std::vector<D3DMATRIX> projections() const {
         std::vector<D3DMATRIX> result;

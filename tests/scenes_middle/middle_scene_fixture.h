@@ -25,12 +25,6 @@ protected:
         scene6Prepared = false;
     }
 
-    // Everything recorded from now on belongs to the next frame.
-    void startFrame(float seconds, float music) {
-        device.clearCalls();
-        setFrame(seconds, music);
-    }
-
     // Whether a call with that exact text was recorded.
     bool recorded(const std::string& text) const {
         for (const RecordedCall& call : device.calls)

@@ -10,24 +10,11 @@
 
 namespace {
 
-class RippleTilesSceneTest : public MiddleSceneFixture {
+class RippleTilesSceneTest : public OneSceneFixture<MiddleSceneFixture, RippleTilesScene, true> {
 protected:
-    RippleTilesScene* scene = nullptr;
-
-    void SetUp() override {
-        MiddleSceneFixture::SetUp();
-        scene = new RippleTilesScene();
-        scene->init(&device);
-    }
     void TearDown() override {
-        delete scene;
         delete sceneRegistry.scene3;
-        MiddleSceneFixture::TearDown();
-    }
-    void frame(float dt, float music) {
-        startFrame(dt, music);
-        scene->preRender();
-        scene->render();
+        OneSceneFixture::TearDown();
     }
     int activeTiles() const {
         int count = 0;

@@ -8,23 +8,11 @@
 
 namespace {
 
-class WaterDropsSceneTest : public MiddleSceneFixture {
+class WaterDropsSceneTest : public OneSceneFixture<MiddleSceneFixture, WaterDropsScene, false> {
 protected:
-    WaterDropsScene* scene = nullptr;
-
-    void SetUp() override {
-        MiddleSceneFixture::SetUp();
-        scene = new WaterDropsScene();
-        scene->init(&device);
-    }
     void TearDown() override {
-        delete scene;
         delete sceneRegistry.scene4;
-        MiddleSceneFixture::TearDown();
-    }
-    void frame(float dt, float music) {
-        startFrame(dt, music);
-        scene->render();
+        OneSceneFixture::TearDown();
     }
     // Runs frames of 0.02 s from `from` until `until` (music seconds).
     void play(float from, float until) {

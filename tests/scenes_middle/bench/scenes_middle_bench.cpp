@@ -3,17 +3,11 @@
 // draws nothing. Each scene plays its own stretch of the music at 60 frames
 // per second, through preRender and render as the frame loop calls them.
 // Run: build-dir/tests/scenes_middle/scenes_middle_bench
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <functional>
 
-#include "app/demo_context.h"
-#include "app/main_window.h"
-#include "app/music_clock.h"
 #include "app/scene_registry.h"
 #include "app/texture_table.h"
-#include "bench/null_device.h"
+#include "bench/scene_bench_run.h"
 #include "scenes/bridge_cubes_scene.h"
 #include "scenes/drop_ring_scene.h"
 #include "scenes/drop_tunnel_scene.h"
@@ -23,40 +17,12 @@
 #include "scenes/ripple_tiles_scene.h"
 #include "scenes/water_drops_scene.h"
 
-namespace {
-
-using Clock = std::chrono::steady_clock;
-
-void play(const char* name, float fromSeconds, float toSeconds,
-          const std::function<void()>& frame) {
-    const float dt = 1.0f / 60.0f;
-    frameTimer.frameSecondsValue = dt;
-    double total = 0.0;
-    double worst = 0.0;
-    int frames = 0;
-    for (float music = fromSeconds; music < toSeconds; music += dt, ++frames) {
-        musicTime = music;
-        const Clock::time_point start = Clock::now();
-        frame();
-        const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-        total += ms;
-        worst = std::max(worst, ms);
-    }
-    std::printf("%-32s %5d frames  mean %7.3f ms  worst %7.3f ms\n", name, frames, total / frames,
-                worst);
-}
-
-}  // namespace
-
 int main() {
     NullDevice device;
     TextureRecord target{};
-    demoContext = new DemoContext();
-    demoContext->device = &device;
-    demoContext->renderTarget = &target;
-    textureTable.prepare();
+    prepareBenchDemo(&device, &target);
 
-    const Clock::time_point buildStart = Clock::now();
+    const BenchClock::time_point buildStart = BenchClock::now();
     FeedbackShapeScene* feedback = new FeedbackShapeScene();
     feedback->init(&device);
     DropRingScene* dropRings = new DropRingScene();
@@ -73,8 +39,7 @@ int main() {
     water->init(&device);
     RibbonWebScene* ribbons = new RibbonWebScene();
     ribbons->init(&device);
-    std::printf("building the eight scenes: %.1f ms\n",
-                std::chrono::duration<double, std::milli>(Clock::now() - buildStart).count());
+    std::printf("building the eight scenes: %.1f ms\n", benchMillisecondsSince(buildStart));
     sceneRegistry.scene1 = feedback;
     sceneRegistry.scene2 = dropRings;
     sceneRegistry.scene3 = tunnel;
@@ -84,26 +49,26 @@ int main() {
     sceneRegistry.scene11 = water;
     sceneRegistry.scene12 = ribbons;
 
-    play("scene 2, drop rings", 64.5f, 80.0f, [&] {
+    playScene("scene 2, drop rings", 64.5f, 80.0f, [&] {
         dropRings->preRender();
         dropRings->render();
     });
-    play("scene 3, drop tunnel", 80.0f, 96.0f, [&] { tunnel->render(); });
-    play("scene 8, ripple tiles", 96.0f, 112.2f, [&] {
+    playScene("scene 3, drop tunnel", 80.0f, 96.0f, [&] { tunnel->render(); });
+    playScene("scene 8, ripple tiles", 96.0f, 112.2f, [&] {
         tiles->preRender();
         tiles->render();
     });
-    play("scene 9, bridge cubes", 112.2f, 120.2f, [&] {
+    playScene("scene 9, bridge cubes", 112.2f, 120.2f, [&] {
         bridges->preRender();
         bridges->render();
     });
-    play("scene 4, glass colonnade", 120.2f, 128.2f, [&] { colonnade->render(); });
-    play("scene 11, water drops", 144.0f, 160.0f, [&] { water->render(); });
-    play("scene 1, feedback shape", 160.0f, 168.0f, [&] {
+    playScene("scene 4, glass colonnade", 120.2f, 128.2f, [&] { colonnade->render(); });
+    playScene("scene 11, water drops", 144.0f, 160.0f, [&] { water->render(); });
+    playScene("scene 1, feedback shape", 160.0f, 168.0f, [&] {
         feedback->preRender();
         feedback->render();
     });
-    play("scene 12, ribbon web", 168.0f, 176.0f, [&] { ribbons->render(); });
+    playScene("scene 12, ribbon web", 168.0f, 176.0f, [&] { ribbons->render(); });
 
     delete ribbons;
     delete water;
