@@ -114,28 +114,14 @@ void LogoMorphScene::init(IDirect3DDevice8* sceneDevice) {
     shapes = new MeshObject[shapeCount];
     for (int i = 0; i < shapeCount; ++i) {
         MeshObject& shape = shapes[i];
-        shape.setDevice(device);
-        shape.texture0 = shapeTexture;
-        shape.warpVariant = 0;
-        shape.cullMode = 2;
-        shape.renderMode = 0;
-        shape.color = 0x11FFFFFF;
+        prepareHarmonicMesh(&shape, device, shapeTexture, logoKeyShapes[i].params, 2, 0x11FFFFFF);
         shape.firstVertexColor = 0x00000000;
-        setHarmonicParams(&shape, logoKeyShapes[i].params);
         shape.buildHarmonicSphereSpiked(logoKeyShapes[i].radius, 12, 12);
     }
     shapes[0].fillVertexBufferVertexColors();  // the only key shape drawn on its own
 
-    morphMesh = new MeshObject();
-    morphMesh->setDevice(device);
-    morphMesh->wireframe = 0;
-    morphMesh->texture0 = shapeTexture;
-    setHarmonicParams(morphMesh, logoMorphParams);
-    morphMesh->warpVariant = 0;
-    morphMesh->cullMode = 2;
-    morphMesh->color = 0x32FFFFFF;
+    morphMesh = newHarmonicMesh(device, shapeTexture, logoMorphParams, 2, 0x32FFFFFF);
     morphMesh->firstVertexColor = 0x00000000;
-    morphMesh->renderMode = 0;
     morphMesh->buildHarmonicSphereSpiked(20.0f, 12, 12);
     morphMesh->fillVertexBufferVertexColors();
 

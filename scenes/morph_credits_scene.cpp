@@ -116,37 +116,17 @@ void MorphCreditsScene::init(IDirect3DDevice8* sceneDevice) {
     shapes = new MeshObject[shapeCount];
     for (int i = 0; i < shapeCount; ++i) {
         MeshObject& shape = shapes[i];
-        shape.setDevice(device);
-        shape.texture0 = shapeTexture;
-        shape.warpVariant = 0;
-        shape.cullMode = 1;
-        shape.renderMode = 0;
-        setHarmonicParams(&shape, creditKeyShapes[i < creditShapeCount ? i : 0]);
+        prepareHarmonicMesh(&shape, device, shapeTexture,
+                            creditKeyShapes[i < creditShapeCount ? i : 0], 1, 0xFFFFFFFF);
         shape.buildHarmonicSphereQuads(25.0f, 50, 50);
     }
 
     // Same counts as the key shapes: update overwrites its positions before
     // the first draw, so its own shape is never seen.
-    morphMesh = new MeshObject();
-    morphMesh->setDevice(device);
-    morphMesh->wireframe = 0;
-    morphMesh->texture0 = shapeTexture;
-    setHarmonicParams(morphMesh, creditMorphParams);
-    morphMesh->warpVariant = 0;
-    morphMesh->cullMode = 1;
-    morphMesh->color = 0x50FFFFFF;
-    morphMesh->renderMode = 0;
+    morphMesh = newHarmonicMesh(device, shapeTexture, creditMorphParams, 1, 0x50FFFFFF);
     morphMesh->buildHarmonicSphereQuads(20.0f, 50, 50);
 
-    burstMesh = new MeshObject();
-    burstMesh->setDevice(device);
-    burstMesh->wireframe = 0;
-    burstMesh->texture0 = shapeTexture;
-    setHarmonicParams(burstMesh, creditBurstParams);
-    burstMesh->warpVariant = 0;
-    burstMesh->cullMode = 0;
-    burstMesh->color = 0xFFFFFFFF;
-    burstMesh->renderMode = 0;
+    burstMesh = newHarmonicMesh(device, shapeTexture, creditBurstParams, 0, 0xFFFFFFFF);
     burstMesh->buildHarmonicSphereQuads(10.0f, 25, 25);
 }
 

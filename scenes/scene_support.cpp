@@ -61,6 +61,25 @@ MeshObject* newScreenGrid(IDirect3DDevice8* device, TextureRecord* texture, D3DC
     return grid;
 }
 
+void prepareHarmonicMesh(MeshObject* mesh, IDirect3DDevice8* device, TextureRecord* texture,
+                         const int32_t* params, int cullMode, D3DCOLOR color) {
+    mesh->setDevice(device);
+    mesh->wireframe = 0;
+    mesh->texture0 = texture;
+    setHarmonicParams(mesh, params);
+    mesh->warpVariant = 0;
+    mesh->cullMode = cullMode;
+    mesh->color = color;
+    mesh->renderMode = 0;
+}
+
+MeshObject* newHarmonicMesh(IDirect3DDevice8* device, TextureRecord* texture,
+                            const int32_t* params, int cullMode, D3DCOLOR color) {
+    MeshObject* mesh = new MeshObject();
+    prepareHarmonicMesh(mesh, device, texture, params, cullMode, color);
+    return mesh;
+}
+
 void stepWhiteFlash(MeshObject* flashMesh, bool& active, float& alpha, float rate, float dt) {
     if (!active) return;
     // The alpha is written before it falls: the first flash frame is opaque.

@@ -1,7 +1,8 @@
 // Small pieces several scenes share: alpha fades written into colours, the
-// white overlay of the flashes, texture-record blend settings, the plain
-// camera on the z axis, harmonic parameters and the position morph between two
-// key shapes.
+// full-screen overlays of the flashes and fades and their white flash, the
+// screen-facing grids, environment-mapped stages, harmonic-shape meshes,
+// texture-record blend settings, the plain camera on the z axis and the
+// position morph between two key shapes.
 #ifndef ZELVARO_SCENES_SCENE_SUPPORT_H
 #define ZELVARO_SCENES_SCENE_SUPPORT_H
 
@@ -39,6 +40,16 @@ MeshObject* newScreenOverlay(IDirect3DDevice8* device, D3DCOLOR color, int depth
 // with warp `warpVariant` for the modes that warp.
 MeshObject* newScreenGrid(IDirect3DDevice8* device, TextureRecord* texture, D3DCOLOR color,
                           float width, float height, int cells, int warpVariant, int renderMode);
+
+// Readies a harmonic-shape mesh before it is built: its device, texture,
+// frequencies and exponents, unwarped, filled, cull mode `cullMode`, vertices
+// in `color`; the caller picks the generator.
+void prepareHarmonicMesh(MeshObject* mesh, IDirect3DDevice8* device, TextureRecord* texture,
+                         const int32_t* params, int cullMode, D3DCOLOR color);
+
+// A new mesh readied as prepareHarmonicMesh does, not yet built.
+MeshObject* newHarmonicMesh(IDirect3DDevice8* device, TextureRecord* texture,
+                            const int32_t* params, int cullMode, D3DCOLOR color);
 
 // One frame of a white flash: the overlay shows the current alpha, which then
 // falls by rate * dt; at 0 the flash ends and its alpha is back at 255, ready

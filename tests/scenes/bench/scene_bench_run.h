@@ -51,4 +51,14 @@ inline void playScene(const char* name, float fromSeconds, float toSeconds,
                 worst);
 }
 
+// The same for a scene the frame loop runs through preRender, then render.
+template <class SceneType>
+void playSceneWithPreRender(const char* name, float fromSeconds, float toSeconds,
+                            SceneType* scene) {
+    playScene(name, fromSeconds, toSeconds, [scene] {
+        scene->preRender();
+        scene->render();
+    });
+}
+
 #endif  // ZELVARO_TESTS_SCENES_BENCH_SCENE_BENCH_RUN_H

@@ -37,22 +37,10 @@ int main() {
     CityCardsScene* cards = sceneRegistry.scene10;
     FinalShatterScene* last = sceneRegistry.scene13;
     playScene("scene 6, logo morph (0-15.5 s)", 0.0f, 15.5f, [&] { logo->render(); });
-    playScene("scene 5, morph credits", 15.5f, 32.0f, [&] {
-        credits->preRender();
-        credits->render();
-    });
-    playScene("scene 7, spinning rings", 32.0f, 48.0f, [&] {
-        rings->preRender();
-        rings->render();
-    });
-    playScene("scene 10, city cards", 48.0f, 64.5f, [&] {
-        cards->preRender();
-        cards->render();
-    });
-    playScene("scene 13, final shatter", 200.0f, 203.0f, [&] {
-        last->preRender();
-        last->render();
-    });
+    playSceneWithPreRender("scene 5, morph credits", 15.5f, 32.0f, credits);
+    playSceneWithPreRender("scene 7, spinning rings", 32.0f, 48.0f, rings);
+    playSceneWithPreRender("scene 10, city cards", 48.0f, 64.5f, cards);
+    playSceneWithPreRender("scene 13, final shatter", 200.0f, 203.0f, last);
 
     delete last;
     delete cards;

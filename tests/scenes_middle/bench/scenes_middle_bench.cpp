@@ -49,25 +49,13 @@ int main() {
     sceneRegistry.scene11 = water;
     sceneRegistry.scene12 = ribbons;
 
-    playScene("scene 2, drop rings", 64.5f, 80.0f, [&] {
-        dropRings->preRender();
-        dropRings->render();
-    });
+    playSceneWithPreRender("scene 2, drop rings", 64.5f, 80.0f, dropRings);
     playScene("scene 3, drop tunnel", 80.0f, 96.0f, [&] { tunnel->render(); });
-    playScene("scene 8, ripple tiles", 96.0f, 112.2f, [&] {
-        tiles->preRender();
-        tiles->render();
-    });
-    playScene("scene 9, bridge cubes", 112.2f, 120.2f, [&] {
-        bridges->preRender();
-        bridges->render();
-    });
+    playSceneWithPreRender("scene 8, ripple tiles", 96.0f, 112.2f, tiles);
+    playSceneWithPreRender("scene 9, bridge cubes", 112.2f, 120.2f, bridges);
     playScene("scene 4, glass colonnade", 120.2f, 128.2f, [&] { colonnade->render(); });
     playScene("scene 11, water drops", 144.0f, 160.0f, [&] { water->render(); });
-    playScene("scene 1, feedback shape", 160.0f, 168.0f, [&] {
-        feedback->preRender();
-        feedback->render();
-    });
+    playSceneWithPreRender("scene 1, feedback shape", 160.0f, 168.0f, feedback);
     playScene("scene 12, ribbon web", 168.0f, 176.0f, [&] { ribbons->render(); });
 
     delete ribbons;
