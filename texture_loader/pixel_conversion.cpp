@@ -75,6 +75,50 @@ const PackedLayout* findPacked(D3DFORMAT format) {
     return nullptr;
 }
 
+// One channel of a bump-map format: its width, position and whether it is
+// signed. A width of 0 means the format has no such channel.
+struct BumpField {
+    UINT bits, shift;
+    bool isSigned;
+};
+
+// A bump-map format: U, V, W (or luminance) and Q in red, green, blue and
+// alpha, and the bits every written pixel carries besides its channels.
+struct BumpLayout {
+    D3DFORMAT format;
+    UINT bytes;
+    BumpField r, g, b, a;
+    DWORD fill;
+};
+
+const BumpLayout bumpLayouts[] = {
+    {D3DFMT_V8U8, 2, {8, 0, true}, {8, 8, true}, {0, 0, false}, {0, 0, false}, 0},
+    {D3DFMT_L6V5U5, 2, {5, 0, true}, {5, 5, true}, {6, 10, false}, {0, 0, false}, 0},
+    {D3DFMT_X8L8V8U8, 4, {8, 0, true}, {8, 8, true}, {8, 16, false}, {0, 0, false}, 0xFF000000u},
+    {D3DFMT_Q8W8V8U8, 4, {8, 0, true}, {8, 8, true}, {8, 16, true}, {8, 24, true}, 0},
+    {D3DFMT_V16U16, 4, {16, 0, true}, {16, 16, true}, {0, 0, false}, {0, 0, false}, 0},
+    {D3DFMT_W11V11U10, 4, {10, 0, true}, {11, 10, true}, {11, 21, true}, {0, 0, false}, 0},
+    {D3DFMT_A2W10V10U10, 4, {10, 0, true}, {10, 10, true}, {10, 20, true}, {2, 30, false}, 0},
+};
+
+const BumpLayout* findBump(D3DFORMAT format) {
+    for (const BumpLayout& layout : bumpLayouts)
+        if (layout.format == format) return &layout;
+    return nullptr;
+}
+
+// A channel read from a pixel's bits; `missing` when the format lacks it.
+inline float readBumpField(DWORD v, const BumpField& field, float missing) {
+    if (!field.bits) return missing;
+    DWORD bits = (v >> field.shift) & ((1u << field.bits) - 1);
+    return field.isSigned ? snorm(bits, field.bits) : unorm(bits, field.bits);
+}
+
+inline DWORD writeBumpField(float value, const BumpField& field) {
+    if (!field.bits) return 0;
+    return (field.isSigned ? toSnorm(value, field.bits) : toUnorm(value, field.bits)) << field.shift;
+}
+
 // YUV (ITU-R BT.601, studio range) pairs.
 void yuvToPixel(float y, float u, float v, FloatPixel* out) {
     float c = 1.164f * (y - 16.0f) / 255.0f;
@@ -122,6 +166,7 @@ bool pixelFormatConvertible(D3DFORMAT format) { return pixelFormatBytes(format) 
 
 UINT pixelFormatBytes(D3DFORMAT format) {
     if (const PackedLayout* packed = findPacked(format)) return packed->bytes;
+    if (const BumpLayout* bump = findBump(format)) return bump->bytes;
     switch ((DWORD)format) {
     case D3DFMT_P8:
     case D3DFMT_L8:
@@ -129,17 +174,10 @@ UINT pixelFormatBytes(D3DFORMAT format) {
         return 1;
     case D3DFMT_A8P8:
     case D3DFMT_A8L8:
-    case D3DFMT_V8U8:
-    case D3DFMT_L6V5U5:
     case D3DFMT_UYVY:
     case D3DFMT_YUY2:
     case ZELVARO_FMT_L16:
         return 2;
-    case D3DFMT_X8L8V8U8:
-    case D3DFMT_Q8W8V8U8:
-    case D3DFMT_V16U16:
-    case D3DFMT_W11V11U10:
-    case D3DFMT_A2W10V10U10:
     case ZELVARO_FMT_AL16:
         return 4;
     case ZELVARO_FMT_R16:
@@ -179,6 +217,17 @@ void readPixels(D3DFORMAT format, const BYTE* row, UINT count, const PALETTEENTR
             p.g = ((v >> packed->gShift) & gMask) * gScale;
             p.b = ((v >> packed->bShift) & bMask) * bScale;
             if (format == D3DFMT_G16R16) p.b = 1;
+        }
+        return;
+    }
+    if (const BumpLayout* bump = findBump(format)) {
+        for (UINT x = 0; x < count; x++) {
+            DWORD v = readBits(row + x * bump->bytes, bump->bytes);
+            FloatPixel& p = out[x];
+            p.r = readBumpField(v, bump->r, 0);
+            p.g = readBumpField(v, bump->g, 0);
+            p.b = readBumpField(v, bump->b, 0);
+            p.a = readBumpField(v, bump->a, 1);
         }
         return;
     }
@@ -230,60 +279,6 @@ void readPixels(D3DFORMAT format, const BYTE* row, UINT count, const PALETTEENTR
             p.a = bytes == 8 ? unorm(readWord(at + 6), 16) : 1;
             break;
         }
-        case D3DFMT_V8U8:
-            p.r = snorm(row[2 * x], 8);
-            p.g = snorm(row[2 * x + 1], 8);
-            p.b = 0;
-            p.a = 1;
-            break;
-        case D3DFMT_L6V5U5: {
-            DWORD v = readWord(row + 2 * x);
-            p.r = snorm(v & 31, 5);
-            p.g = snorm((v >> 5) & 31, 5);
-            p.b = unorm(v >> 10, 6);
-            p.a = 1;
-            break;
-        }
-        case D3DFMT_X8L8V8U8: {
-            DWORD v = readDword(row + 4 * x);
-            p.r = snorm(v & 255, 8);
-            p.g = snorm((v >> 8) & 255, 8);
-            p.b = unorm((v >> 16) & 255, 8);
-            p.a = 1;
-            break;
-        }
-        case D3DFMT_Q8W8V8U8: {
-            DWORD v = readDword(row + 4 * x);
-            p.r = snorm(v & 255, 8);
-            p.g = snorm((v >> 8) & 255, 8);
-            p.b = snorm((v >> 16) & 255, 8);
-            p.a = snorm(v >> 24, 8);
-            break;
-        }
-        case D3DFMT_V16U16: {
-            DWORD v = readDword(row + 4 * x);
-            p.r = snorm(v & 0xFFFF, 16);
-            p.g = snorm(v >> 16, 16);
-            p.b = 0;
-            p.a = 1;
-            break;
-        }
-        case D3DFMT_W11V11U10: {
-            DWORD v = readDword(row + 4 * x);
-            p.r = snorm(v & 1023, 10);
-            p.g = snorm((v >> 10) & 2047, 11);
-            p.b = snorm(v >> 21, 11);
-            p.a = 1;
-            break;
-        }
-        case D3DFMT_A2W10V10U10: {
-            DWORD v = readDword(row + 4 * x);
-            p.r = snorm(v & 1023, 10);
-            p.g = snorm((v >> 10) & 1023, 10);
-            p.b = snorm((v >> 20) & 1023, 10);
-            p.a = unorm(v >> 30, 2);
-            break;
-        }
         case D3DFMT_UYVY:
         case D3DFMT_YUY2: {
             // Pixel pairs share U and V; an odd last pixel reads its own pair.
@@ -329,6 +324,15 @@ void writePixels(D3DFORMAT format, const FloatPixel* in, UINT count, const PALET
         }
         return;
     }
+    if (const BumpLayout* bump = findBump(format)) {
+        for (UINT x = 0; x < count; x++) {
+            const FloatPixel& p = in[x];
+            DWORD v = writeBumpField(p.r, bump->r) | writeBumpField(p.g, bump->g) |
+                      writeBumpField(p.b, bump->b) | writeBumpField(p.a, bump->a) | bump->fill;
+            writeBits(row + x * bump->bytes, bump->bytes, v);
+        }
+        return;
+    }
     for (UINT x = 0; x < count; x++) {
         const FloatPixel& p = in[x];
         switch ((DWORD)format) {
@@ -366,34 +370,6 @@ void writePixels(D3DFORMAT format, const FloatPixel* in, UINT count, const PALET
             if (bytes == 8) writeBits(at + 6, 2, toUnorm(p.a, 16));
             break;
         }
-        case D3DFMT_V8U8:
-            row[2 * x] = (BYTE)toSnorm(p.r, 8);
-            row[2 * x + 1] = (BYTE)toSnorm(p.g, 8);
-            break;
-        case D3DFMT_L6V5U5:
-            writeBits(row + 2 * x, 2, toSnorm(p.r, 5) | toSnorm(p.g, 5) << 5 | toUnorm(p.b, 6) << 10);
-            break;
-        case D3DFMT_X8L8V8U8:
-            writeBits(row + 4 * x, 4,
-                      toSnorm(p.r, 8) | toSnorm(p.g, 8) << 8 | toUnorm(p.b, 8) << 16 | 0xFF000000u);
-            break;
-        case D3DFMT_Q8W8V8U8:
-            writeBits(row + 4 * x, 4,
-                      toSnorm(p.r, 8) | toSnorm(p.g, 8) << 8 | toSnorm(p.b, 8) << 16 |
-                          toSnorm(p.a, 8) << 24);
-            break;
-        case D3DFMT_V16U16:
-            writeBits(row + 4 * x, 4, toSnorm(p.r, 16) | toSnorm(p.g, 16) << 16);
-            break;
-        case D3DFMT_W11V11U10:
-            writeBits(row + 4 * x, 4,
-                      toSnorm(p.r, 10) | toSnorm(p.g, 11) << 10 | toSnorm(p.b, 11) << 21);
-            break;
-        case D3DFMT_A2W10V10U10:
-            writeBits(row + 4 * x, 4,
-                      toSnorm(p.r, 10) | toSnorm(p.g, 10) << 10 | toSnorm(p.b, 10) << 20 |
-                          toUnorm(p.a, 2) << 30);
-            break;
         case D3DFMT_UYVY:
         case D3DFMT_YUY2: {
             if (x & 1) break;  // written with its pair

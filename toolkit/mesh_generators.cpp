@@ -8,10 +8,7 @@
 #include <cmath>
 
 #include "mesh_object.h"
-
-static const float toRadians = 0.017453292f;
-static const float halfAngle = 0.008726646f;     // pi / 360
-static const float quarterAngle = 0.004363323f;  // pi / 720
+#include "mesh_surface_angles.h"
 
 // sign(a) * |a|^e, with the sign of 0 taken as +1, in double precision.
 static double spow(double a, double e) {
@@ -40,6 +37,18 @@ static void addGridTriangles(MeshObject& mesh, int32_t base, int32_t columns, in
             mesh.appendTriangle(topLeft + 1, topLeft + columns, topLeft + columns + 1);
         }
     }
+}
+
+// The checks and fields every ring-based surface starts with; false, with
+// nothing changed, on an object that already holds a mesh or on invalid sizes.
+bool MeshObject::startRingSurface(float shapeRadius, int32_t segmentCount, int32_t ringCount) {
+    if (vertices != nullptr || !(shapeRadius > 0.0f) || segmentCount <= 0 || ringCount <= 0) {
+        return false;
+    }
+    segments = segmentCount;
+    rings = ringCount;
+    radius = shapeRadius;
+    return true;
 }
 
 // Caps at both poles and bands between the rings in between.
@@ -178,12 +187,9 @@ void MeshObject::buildRing(float innerRadius, float outerRadius, int32_t segment
 }
 
 void MeshObject::buildSphere(float sphereRadius, int32_t segmentCount, int32_t ringCount) {
-    if (vertices != nullptr || !(sphereRadius > 0.0f) || segmentCount <= 0 || ringCount <= 0) {
+    if (!startRingSurface(sphereRadius, segmentCount, ringCount)) {
         return;
     }
-    segments = segmentCount;
-    rings = ringCount;
-    radius = sphereRadius;
     allocateMesh((ringCount + 1) * segmentCount, 2 * segmentCount * (ringCount - 1));
     const float phiStep = 180.0f / static_cast<float>(ringCount);
     const float thetaStep = 360.0f / static_cast<float>(segmentCount);
@@ -195,8 +201,7 @@ void MeshObject::buildSphere(float sphereRadius, int32_t segmentCount, int32_t r
             v.x = sphereRadius * sinDegrees(phi) * sinDegrees(theta);
             v.y = -sphereRadius * cosDegrees(phi);
             v.z = sphereRadius * sinDegrees(phi) * cosDegrees(theta);
-            v.u = std::sin(theta * quarterAngle);
-            v.v = 1.0f - std::sin(phi * halfAngle);
+            setSurfaceTextureCoordinates(v, theta, phi);
             theta += thetaStep;
         }
         phi += phiStep;
@@ -210,12 +215,9 @@ void MeshObject::buildSphere(float sphereRadius, int32_t segmentCount, int32_t r
 void MeshObject::buildSuperellipsoid(float shapeRadius, float latitudeExponent,
                                      float longitudeExponent, int32_t segmentCount,
                                      int32_t ringCount) {
-    if (vertices != nullptr || !(shapeRadius > 0.0f) || segmentCount <= 0 || ringCount <= 0) {
+    if (!startRingSurface(shapeRadius, segmentCount, ringCount)) {
         return;
     }
-    segments = segmentCount;
-    rings = ringCount;
-    radius = shapeRadius;
     allocateMesh((ringCount + 1) * segmentCount, 2 * segmentCount * (ringCount - 1));
     const float phiStep = 180.0f / static_cast<float>(ringCount);
     const float thetaStep = 360.0f / static_cast<float>(segmentCount);
@@ -231,8 +233,7 @@ void MeshObject::buildSuperellipsoid(float shapeRadius, float latitudeExponent,
             v.y = static_cast<float>(shapeRadius * latitudeSin);
             v.z = static_cast<float>(shapeRadius * latitudeCos *
                                      spow(sinDegrees(theta), longitudeExponent));
-            v.u = std::sin((theta + 180.0f) * quarterAngle);
-            v.v = 1.0f - std::sin((phi + 90.0f) * halfAngle);
+            setSurfaceTextureCoordinates(v, theta + 180.0f, phi + 90.0f);
             theta += thetaStep;
         }
         phi += phiStep;
@@ -244,12 +245,9 @@ void MeshObject::buildSuperellipsoid(float shapeRadius, float latitudeExponent,
 // A teardrop: a point at y = +radius, widest at 120 degrees from it.
 void MeshObject::buildDrop(float dropRadius, int32_t segmentCount, int32_t ringCount,
                            float widthScale) {
-    if (vertices != nullptr || !(dropRadius > 0.0f) || segmentCount <= 0 || ringCount <= 0) {
+    if (!startRingSurface(dropRadius, segmentCount, ringCount)) {
         return;
     }
-    segments = segmentCount;
-    rings = ringCount;
-    radius = dropRadius;
     allocateMesh((ringCount + 1) * segmentCount, 2 * segmentCount * (ringCount - 1));
     const float phiStep = 180.0f / static_cast<float>(ringCount);
     const float thetaStep = 360.0f / static_cast<float>(segmentCount);
@@ -263,8 +261,7 @@ void MeshObject::buildDrop(float dropRadius, int32_t segmentCount, int32_t ringC
             v.x = width * cosDegrees(theta);
             v.y = dropRadius * cosDegrees(phi);
             v.z = width * sinDegrees(theta);
-            v.u = std::sin(theta * quarterAngle);
-            v.v = 1.0f - std::sin(phi * halfAngle);
+            setSurfaceTextureCoordinates(v, theta, phi);
             theta += thetaStep;
         }
         phi += phiStep;
@@ -299,8 +296,7 @@ void MeshObject::buildSupertoroid(float majorRadiusZ, float tubeRadius, float ma
             v.y = static_cast<float>(height);
             v.z = static_cast<float>(spow(sinDegrees(theta), azimuthExponent) *
                                      (majorRadiusZ + tube));
-            v.u = std::sin(theta * quarterAngle);
-            v.v = 1.0f - std::sin(phi * halfAngle);
+            setSurfaceTextureCoordinates(v, theta, phi);
             theta += thetaStep;
         }
         phi += phiStep;

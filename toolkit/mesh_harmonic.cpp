@@ -8,10 +8,7 @@
 #include <cmath>
 
 #include "mesh_object.h"
-
-static const float toRadians = 0.017453292f;
-static const float halfAngle = 0.008726646f;     // pi / 360
-static const float quarterAngle = 0.004363323f;  // pi / 720
+#include "mesh_surface_angles.h"
 
 static double harmonicTerm(double value, int32_t exponent) {
     return std::pow(value, static_cast<double>(exponent));
@@ -50,8 +47,7 @@ void MeshObject::buildHarmonicRings(float shapeRadius, int32_t segmentCount, int
             v.x = static_cast<float>(rho * degreesSin(phi) * degreesCos(theta));
             v.y = static_cast<float>(rho * degreesCos(phi));
             v.z = static_cast<float>(rho * degreesSin(phi) * degreesSin(theta));
-            v.u = std::sin(theta * quarterAngle);
-            v.v = 1.0f - std::sin(phi * halfAngle);
+            setSurfaceTextureCoordinates(v, theta, phi);
             theta += thetaStep;
         }
         phi += phiStep;
@@ -59,12 +55,9 @@ void MeshObject::buildHarmonicRings(float shapeRadius, int32_t segmentCount, int
 }
 
 void MeshObject::buildHarmonicSphere(float shapeRadius, int32_t segmentCount, int32_t ringCount) {
-    if (vertices != nullptr || !(shapeRadius > 0.0f) || segmentCount <= 0 || ringCount <= 0) {
+    if (!startRingSurface(shapeRadius, segmentCount, ringCount)) {
         return;
     }
-    segments = segmentCount;
-    rings = ringCount;
-    radius = shapeRadius;
     allocateMesh((ringCount + 1) * segmentCount, 2 * segmentCount * (ringCount - 1));
     buildHarmonicRings(shapeRadius, segmentCount, ringCount);
     addClosedSurface(segmentCount, ringCount);
@@ -104,8 +97,8 @@ void MeshObject::buildHarmonicSphereQuads(float shapeRadius, int32_t segmentCoun
                 v.x = shapeRadius * point.x;
                 v.y = shapeRadius * point.y;
                 v.z = shapeRadius * point.z;
-                v.u = std::sin(phis[corner] * quarterAngle);
-                v.v = 1.0f - std::sin(thetas[corner] * halfAngle);
+                // u follows the polar angle here, v the azimuth
+                setSurfaceTextureCoordinates(v, phis[corner], thetas[corner]);
             }
             appendTriangle(4 * q, 4 * q + 1, 4 * q + 2);
             appendTriangle(4 * q, 4 * q + 2, 4 * q + 3);
@@ -122,12 +115,9 @@ void MeshObject::buildHarmonicSphereQuads(float shapeRadius, int32_t segmentCoun
 // left for the caller to fill with fillVertexBufferVertexColors.
 void MeshObject::buildHarmonicSphereSpiked(float shapeRadius, int32_t segmentCount,
                                            int32_t ringCount) {
-    if (vertices != nullptr || !(shapeRadius > 0.0f) || segmentCount <= 0 || ringCount <= 0) {
+    if (!startRingSurface(shapeRadius, segmentCount, ringCount)) {
         return;
     }
-    segments = segmentCount;
-    rings = ringCount;
-    radius = shapeRadius;
     allocateMesh((ringCount + 1) * segmentCount, 4 * ringCount * (segmentCount / 2));
     buildHarmonicRings(shapeRadius, segmentCount, ringCount);
     for (int32_t i = 0; i < vertexCount; ++i) {

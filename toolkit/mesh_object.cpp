@@ -107,45 +107,33 @@ static bool lockTextured(IDirect3DVertexBuffer8* buffer, TexturedBufferVertex** 
     return true;
 }
 
-void MeshObject::fillVertexBuffer() {
-    if (vertexBuffer == nullptr || !lockTextured(vertexBuffer, &lockCursor)) {
+// Every triangle corner of the master copy into the textured buffer, with the
+// object's colour or each vertex's own.
+static void fillTexturedCorners(MeshObject& mesh, bool vertexColors) {
+    if (mesh.vertexBuffer == nullptr || !lockTextured(mesh.vertexBuffer, &mesh.lockCursor)) {
         return;
     }
-    for (int32_t t = 0; t < triangleCount; ++t) {
-        const int32_t corners[3] = {triangles[t].i0, triangles[t].i1, triangles[t].i2};
+    for (int32_t t = 0; t < mesh.triangleCount; ++t) {
+        const Triangle& triangle = mesh.triangles[t];
+        const int32_t corners[3] = {triangle.i0, triangle.i1, triangle.i2};
         for (int32_t corner : corners) {
-            const Vertex& v = vertices[corner];
-            lockCursor->x = v.x;
-            lockCursor->y = v.y;
-            lockCursor->z = v.z;
-            lockCursor->diffuse = color;
-            lockCursor->tu0 = v.u;
-            lockCursor->tv0 = v.v;
-            ++lockCursor;
+            const Vertex& v = mesh.vertices[corner];
+            TexturedBufferVertex* out = mesh.lockCursor;
+            out->x = v.x;
+            out->y = v.y;
+            out->z = v.z;
+            out->diffuse = vertexColors ? v.color : mesh.color;
+            out->tu0 = v.u;
+            out->tv0 = v.v;
+            ++mesh.lockCursor;
         }
     }
-    vertexBuffer->Unlock();
+    mesh.vertexBuffer->Unlock();
 }
 
-void MeshObject::fillVertexBufferVertexColors() {
-    if (vertexBuffer == nullptr || !lockTextured(vertexBuffer, &lockCursor)) {
-        return;
-    }
-    for (int32_t t = 0; t < triangleCount; ++t) {
-        const int32_t corners[3] = {triangles[t].i0, triangles[t].i1, triangles[t].i2};
-        for (int32_t corner : corners) {
-            const Vertex& v = vertices[corner];
-            lockCursor->x = v.x;
-            lockCursor->y = v.y;
-            lockCursor->z = v.z;
-            lockCursor->diffuse = v.color;
-            lockCursor->tu0 = v.u;
-            lockCursor->tv0 = v.v;
-            ++lockCursor;
-        }
-    }
-    vertexBuffer->Unlock();
-}
+void MeshObject::fillVertexBuffer() { fillTexturedCorners(*this, false); }
+
+void MeshObject::fillVertexBufferVertexColors() { fillTexturedCorners(*this, true); }
 
 void MeshObject::applyColor() {
     if (vertexBuffer == nullptr || !lockTextured(vertexBuffer, &lockCursor)) {

@@ -220,6 +220,7 @@ public:
     void buildLineBuffer();
 
     // Pieces shared by the generators.
+    bool startRingSurface(float shapeRadius, int32_t segmentCount, int32_t ringCount);
     void allocateMesh(int32_t newVertexCount, int32_t newTriangleCount);
     void appendTriangle(int32_t i0, int32_t i1, int32_t i2);
     void createTexturedBuffer();

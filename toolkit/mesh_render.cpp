@@ -23,6 +23,15 @@ void TextureStageSetup::apply(IDirect3DDevice8* device) {
     device->SetTextureStageState(stage, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
 }
 
+// Between draws the device keeps: depth test on, no blending, CCW culling,
+// no texture wrapping.
+static void restoreBaseStates(IDirect3DDevice8* device) {
+    device->SetRenderState(D3DRS_ZENABLE, TRUE);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
+    device->SetRenderState(D3DRS_WRAP0, 0);
+}
+
 void MeshObject::render() {
     if (vertexBuffer == nullptr) {
         return;
@@ -98,12 +107,8 @@ void MeshObject::render() {
     }
     device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, triangleCount);
 
-    // between draws the device keeps: depth test on, no blending, CCW culling,
-    // solid fill, stage-0 alpha from the diffuse colour
-    device->SetRenderState(D3DRS_ZENABLE, TRUE);
-    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
-    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
-    device->SetRenderState(D3DRS_WRAP0, 0);
+    // after the draw: the base states, solid fill, stage-0 alpha from the diffuse colour
+    restoreBaseStates(device);
     device->SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
     device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
     device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2);
@@ -129,10 +134,7 @@ void MeshObject::renderFlat() {
     device->SetVertexShader(flatVertexFvf);
     device->SetStreamSource(0, flatVertexBuffer, flatVertexStride);
     device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, triangleCount);
-    device->SetRenderState(D3DRS_ZENABLE, TRUE);
-    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
-    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
-    device->SetRenderState(D3DRS_WRAP0, 0);
+    restoreBaseStates(device);
 }
 
 // Lines are always drawn additively without the depth test; wireframe,
@@ -153,10 +155,7 @@ void MeshObject::renderLines() {
     device->SetVertexShader(flatVertexFvf);
     device->SetStreamSource(0, vertexBuffer, flatVertexStride);
     device->DrawPrimitive(D3DPT_LINELIST, 0, lineCount);
-    device->SetRenderState(D3DRS_ZENABLE, TRUE);
-    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
-    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
-    device->SetRenderState(D3DRS_WRAP0, 0);
+    restoreBaseStates(device);
     device->SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
     device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2);
     device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);

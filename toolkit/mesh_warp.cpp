@@ -96,9 +96,26 @@ void MeshObject::applyWarp() {
     writeBufferPositions(deformedVertices);
 }
 
+static const float seven = 0.7f;  // how far the corners swing out along y
+
 static void setPoint(D3DVECTOR& point, float x, float y) {
     point.x = x;
     point.y = y;
+}
+
+// Two control points circling against each other: `first` at
+// (h sin, h cos), `second` at (h cos, h sin).
+static void setCrossedPair(D3DVECTOR& first, D3DVECTOR& second, float h, float s, float c) {
+    setPoint(first, h * s, h * c);
+    setPoint(second, h * c, h * s);
+}
+
+// The four corners swinging as in variants 0 and 2.
+static void setSwingingCorners(D3DVECTOR* p, float s, float c) {
+    setPoint(p[0], s - 1.0f, 0.5f * c - 1.0f);
+    setPoint(p[3], 1.0f - c, -1.0f - seven * s);
+    setPoint(p[12], s - 1.0f, 0.5f * c + 1.0f);
+    setPoint(p[15], 1.0f - c, 1.0f - seven * s);
 }
 
 void MeshObject::animateWarpLattice() {
@@ -109,17 +126,11 @@ void MeshObject::animateWarpLattice() {
     const float a = warpAngle * 0.017453292f;
     const float s = std::sin(a);
     const float c = std::cos(a);
-    const float seven = 0.7f;
     switch (warpVariant) {
     case 0:
-        setPoint(p[0], s - 1.0f, 0.5f * c - 1.0f);
-        setPoint(p[3], 1.0f - c, -1.0f - seven * s);
-        setPoint(p[5], 0.5f * s, 0.5f * c);
-        setPoint(p[6], 0.5f * c, 0.5f * s);
-        setPoint(p[9], 0.5f * c, 0.5f * s);
-        setPoint(p[10], 0.5f * s, 0.5f * c);
-        setPoint(p[12], s - 1.0f, 0.5f * c + 1.0f);
-        setPoint(p[15], 1.0f - c, 1.0f - seven * s);
+        setSwingingCorners(p, s, c);
+        setCrossedPair(p[5], p[6], 0.5f, s, c);
+        setCrossedPair(p[10], p[9], 0.5f, s, c);
         break;
     case 1:
         setPoint(p[0], c - 1.0f, 0.5f * c - 1.0f);
@@ -132,33 +143,25 @@ void MeshObject::animateWarpLattice() {
         setPoint(p[14], 0.5f * p[15].x, 0.5f * p[15].y);
         break;
     case 2:
-        setPoint(p[0], s - 1.0f, 0.5f * c - 1.0f);
-        setPoint(p[3], 1.0f - c, -1.0f - seven * s);
-        setPoint(p[4], 0.5f * s, 0.5f * c);
-        setPoint(p[7], 0.5f * c, 0.5f * s);
-        setPoint(p[9], 0.5f * c, 0.5f * s);
-        setPoint(p[10], 0.5f * s, 0.5f * c);
-        setPoint(p[12], s - 1.0f, 0.5f * c + 1.0f);
-        setPoint(p[15], 1.0f - c, 1.0f - seven * s);
+        setSwingingCorners(p, s, c);
+        setCrossedPair(p[4], p[7], 0.5f, s, c);
+        setCrossedPair(p[10], p[9], 0.5f, s, c);
         break;
     case 3:
         setPoint(p[0], s - 1.0f, 0.5f * c - 1.0f);
         setPoint(p[1], 0.5f * s, 0.5f * c);
         setPoint(p[3], 1.0f - c, -1.0f - seven * s);
-        setPoint(p[5], 0.5f * s, 0.5f * c);
-        setPoint(p[6], 0.5f * c, 0.5f * s);
+        setCrossedPair(p[5], p[6], 0.5f, s, c);
         p[12].y = 0.5f * c + 1.0f;
         p[15].y = 1.0f - seven * s;
         break;
     case 4:
-        setPoint(p[5], 0.5f * s, 0.5f * c);
-        setPoint(p[6], 0.5f * c, 0.5f * s);
+        setCrossedPair(p[5], p[6], 0.5f, s, c);
         break;
     case 5: {
         const float amplitude = warpAmplitude;
         const float slow = std::cos(0.3f * a);
-        setPoint(p[5], 0.5f * amplitude * s, 0.5f * amplitude * c);
-        setPoint(p[6], 0.5f * amplitude * c, 0.5f * amplitude * s);
+        setCrossedPair(p[5], p[6], 0.5f * amplitude, s, c);
         setPoint(p[9], amplitude * (1.0f - 0.5f * slow), amplitude * (1.0f - 0.5f * s));
         setPoint(p[10], amplitude * (1.0f - 0.5f * s), amplitude * (1.0f - 0.5f * slow));
         break;

@@ -94,36 +94,6 @@ void D3d8Texture::uploadLevel(UINT level) {
                     surface->memory.data());
 }
 
-HRESULT D3d8Texture::QueryInterface(REFIID, void** object) {
-    if (object != nullptr) *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG D3d8Texture::AddRef() { return ++refCount; }
-
-ULONG D3d8Texture::Release() {
-    const ULONG count = --refCount;
-    if (count == 0) delete this;
-    return count;
-}
-
-HRESULT D3d8Texture::GetDevice(IDirect3DDevice8** result) {
-    if (result == nullptr || device == nullptr) return D3DERR_INVALIDCALL;
-    device->AddRef();
-    *result = device;
-    return D3D_OK;
-}
-
-DWORD D3d8Texture::SetPriority(DWORD newPriority) {
-    const DWORD old = priority;
-    priority = newPriority;
-    return old;
-}
-
-DWORD D3d8Texture::GetPriority() { return priority; }
-
-void D3d8Texture::PreLoad() {}
-
 D3DRESOURCETYPE D3d8Texture::GetType() { return D3DRTYPE_TEXTURE; }
 
 DWORD D3d8Texture::SetLOD(DWORD lodNew) {

@@ -10,25 +10,19 @@
 #include <vector>
 
 #include "d3d8_gl.h"
+#include "d3d8_resource.h"
 
 class D3d8Device;
 class D3d8Surface;
 struct D3d8FormatInfo;
 
-class D3d8Texture final : public IDirect3DTexture8 {
+class D3d8Texture final : public D3d8Resource<IDirect3DTexture8, D3d8Texture> {
 public:
     D3d8Texture(D3d8Device* device, UINT width, UINT height, UINT levels, DWORD usage,
                 const D3d8FormatInfo* format, D3DPOOL pool);
     D3d8Texture(const D3d8Texture&) = delete;
     D3d8Texture& operator=(const D3d8Texture&) = delete;
 
-    HRESULT QueryInterface(REFIID riid, void** object) override;
-    ULONG AddRef() override;
-    ULONG Release() override;
-    HRESULT GetDevice(IDirect3DDevice8** device) override;
-    DWORD SetPriority(DWORD priority) override;
-    DWORD GetPriority() override;
-    void PreLoad() override;
     D3DRESOURCETYPE GetType() override;
     DWORD SetLOD(DWORD lodNew) override;
     DWORD GetLOD() override;
@@ -53,9 +47,8 @@ public:
     std::vector<D3d8Surface*> levels;
 
 private:
+    friend class D3d8Resource<IDirect3DTexture8, D3d8Texture>;
     ~D3d8Texture();
-    ULONG refCount = 1;
-    DWORD priority = 0;
     DWORD lod = 0;
 };
 

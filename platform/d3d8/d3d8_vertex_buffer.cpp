@@ -29,36 +29,6 @@ void D3d8VertexBuffer::orphan() {
     device = nullptr;
 }
 
-HRESULT D3d8VertexBuffer::QueryInterface(REFIID, void** object) {
-    if (object != nullptr) *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG D3d8VertexBuffer::AddRef() { return ++refCount; }
-
-ULONG D3d8VertexBuffer::Release() {
-    const ULONG count = --refCount;
-    if (count == 0) delete this;
-    return count;
-}
-
-HRESULT D3d8VertexBuffer::GetDevice(IDirect3DDevice8** result) {
-    if (result == nullptr || device == nullptr) return D3DERR_INVALIDCALL;
-    device->AddRef();
-    *result = device;
-    return D3D_OK;
-}
-
-DWORD D3d8VertexBuffer::SetPriority(DWORD newPriority) {
-    const DWORD old = priority;
-    priority = newPriority;
-    return old;
-}
-
-DWORD D3d8VertexBuffer::GetPriority() { return priority; }
-
-void D3d8VertexBuffer::PreLoad() {}
-
 D3DRESOURCETYPE D3d8VertexBuffer::GetType() { return D3DRTYPE_VERTEXBUFFER; }
 
 // Locks nest (each Lock needs its Unlock); the GL copy is refreshed when the

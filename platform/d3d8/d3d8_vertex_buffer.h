@@ -10,22 +10,16 @@
 #include <vector>
 
 #include "d3d8_gl.h"
+#include "d3d8_resource.h"
 
 class D3d8Device;
 
-class D3d8VertexBuffer final : public IDirect3DVertexBuffer8 {
+class D3d8VertexBuffer final : public D3d8Resource<IDirect3DVertexBuffer8, D3d8VertexBuffer> {
 public:
     D3d8VertexBuffer(D3d8Device* device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool);
     D3d8VertexBuffer(const D3d8VertexBuffer&) = delete;
     D3d8VertexBuffer& operator=(const D3d8VertexBuffer&) = delete;
 
-    HRESULT QueryInterface(REFIID riid, void** object) override;
-    ULONG AddRef() override;
-    ULONG Release() override;
-    HRESULT GetDevice(IDirect3DDevice8** device) override;
-    DWORD SetPriority(DWORD priority) override;
-    DWORD GetPriority() override;
-    void PreLoad() override;
     D3DRESOURCETYPE GetType() override;
     HRESULT Lock(UINT offsetToLock, UINT sizeToLock, BYTE** data, DWORD flags) override;
     HRESULT Unlock() override;
@@ -47,9 +41,8 @@ public:
     unsigned lockCount = 0;
 
 private:
+    friend class D3d8Resource<IDirect3DVertexBuffer8, D3d8VertexBuffer>;
     ~D3d8VertexBuffer();
-    ULONG refCount = 1;
-    DWORD priority = 0;
     bool wrappedValid = false;
     DWORD wrappedKey[5] = {};
 };

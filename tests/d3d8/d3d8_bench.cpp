@@ -81,11 +81,30 @@ void finish(IDirect3DDevice8* device) {
     target->Release();
 }
 
-double layerDrawRate(IDirect3DDevice8* device, int drawCount) {
-    IDirect3DTexture8* textures[2] = {makeTexture(device, 7), makeTexture(device, 8)};
-    IDirect3DVertexBuffer8* quad = makeQuad(device, 0.05f);
+// Two textures and one quad bound as stream 0, for the layer measurements.
+struct LayerSetup {
+    IDirect3DTexture8* textures[2];
+    IDirect3DVertexBuffer8* quad;
+};
+
+LayerSetup setUpLayers(IDirect3DDevice8* device, float quadSize) {
+    LayerSetup layers{{makeTexture(device, 7), makeTexture(device, 8)}, makeQuad(device, quadSize)};
     setUp(device);
-    device->SetStreamSource(0, quad, sizeof(Vertex));
+    device->SetStreamSource(0, layers.quad, sizeof(Vertex));
+    return layers;
+}
+
+void releaseLayers(IDirect3DDevice8* device, LayerSetup& layers) {
+    device->SetTexture(0, nullptr);
+    device->SetStreamSource(0, nullptr, 0);
+    layers.quad->Release();
+    layers.textures[0]->Release();
+    layers.textures[1]->Release();
+}
+
+double layerDrawRate(IDirect3DDevice8* device, int drawCount) {
+    LayerSetup layers = setUpLayers(device, 0.05f);
+    IDirect3DTexture8* const* textures = layers.textures;
     device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
     finish(device);
     D3DMATRIX world{};
@@ -106,20 +125,14 @@ double layerDrawRate(IDirect3DDevice8* device, int drawCount) {
     const Clock::time_point start = Clock::now();
     draws(drawCount);
     const double rate = drawCount / secondsSince(start);
-    device->SetTexture(0, nullptr);
-    device->SetStreamSource(0, nullptr, 0);
-    quad->Release();
-    textures[0]->Release();
-    textures[1]->Release();
+    releaseLayers(device, layers);
     return rate;
 }
 
 double layerFillRate(IDirect3DDevice8* device, int quadsPerFrame, double seconds) {
-    IDirect3DTexture8* textures[2] = {makeTexture(device, 7), makeTexture(device, 8)};
-    IDirect3DVertexBuffer8* quad = makeQuad(device, 1.0f);
-    setUp(device);
+    LayerSetup layers = setUpLayers(device, 1.0f);
+    IDirect3DTexture8* const* textures = layers.textures;
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-    device->SetStreamSource(0, quad, sizeof(Vertex));
     finish(device);
     int frames = 0;
     const Clock::time_point start = Clock::now();
@@ -136,11 +149,7 @@ double layerFillRate(IDirect3DDevice8* device, int quadsPerFrame, double seconds
     }
     finish(device);
     const double rate = frames / secondsSince(start);
-    device->SetTexture(0, nullptr);
-    device->SetStreamSource(0, nullptr, 0);
-    quad->Release();
-    textures[0]->Release();
-    textures[1]->Release();
+    releaseLayers(device, layers);
     return rate;
 }
 

@@ -103,8 +103,24 @@ TEST_F(TextureTest, LockRectGivesTheRectanglesBytes) {
     texture->Release();
 }
 
+// A test texture made in SetUp, bound to stage 0 as the only colour source
+// by useTexture, and released after the test.
+class BoundTextureTest : public DevicePictureTest {
+protected:
+    void useTexture() {
+        device->SetTexture(0, texture);
+        device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    }
+    void TearDown() override {
+        if (device != nullptr) device->SetTexture(0, nullptr);
+        if (texture != nullptr) texture->Release();
+        DevicePictureTest::TearDown();
+    }
+    IDirect3DTexture8* texture = nullptr;
+};
+
 // Level 0 red, level 1 green, level 2 blue; a quad small enough to use level 2.
-class MipTest : public DevicePictureTest {
+class MipTest : public BoundTextureTest {
 protected:
     void SetUp() override {
         DevicePictureTest::SetUp();
@@ -121,20 +137,13 @@ protected:
             }
             texture->UnlockRect(level);
         }
-        device->SetTexture(0, texture);
-        device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-    }
-    void TearDown() override {
-        device->SetTexture(0, nullptr);
-        texture->Release();
-        DevicePictureTest::TearDown();
+        useTexture();
     }
     uint32_t smallQuad() {
         device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
         drawRect(0, 0, 4, 4, 0xFFFFFFFF);
         return present().argb(2, 2);
     }
-    IDirect3DTexture8* texture = nullptr;
 };
 
 TEST_F(MipTest, MipFilterNoneSamplesOnlyTheFirstLevel) { EXPECT_TRUE(colorsNear(smallQuad(), 0x00FF0000, 0)); }
@@ -153,7 +162,7 @@ TEST_F(MipTest, MaxMipLevelLimitsTheLargestLevel) {
 }
 
 // A 2 x 1 texture black | white stretched over 128 pixels.
-class FilterTest : public DevicePictureTest {
+class FilterTest : public BoundTextureTest {
 protected:
     void SetUp() override {
         DevicePictureTest::SetUp();
@@ -163,15 +172,8 @@ protected:
         static_cast<DWORD*>(locked.pBits)[0] = 0xFF000000;
         static_cast<DWORD*>(locked.pBits)[1] = 0xFFFFFFFF;
         texture->UnlockRect(0);
-        device->SetTexture(0, texture);
-        device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+        useTexture();
     }
-    void TearDown() override {
-        device->SetTexture(0, nullptr);
-        texture->Release();
-        DevicePictureTest::TearDown();
-    }
-    IDirect3DTexture8* texture = nullptr;
 };
 
 TEST_F(FilterTest, PointFilterKeepsTexelsSharp) {

@@ -1,5 +1,7 @@
 #include "d3d_test_device.h"
 
+#include <gtest/gtest.h>
+
 #include <cstring>
 #include <filesystem>
 
@@ -98,6 +100,21 @@ RgbaImage readTexture(IDirect3DDevice8* device, IDirect3DTexture8* texture) {
     image = readSurface(device, level);
     level->Release();
     return image;
+}
+
+void beginTestFrame(IDirect3DDevice8* device) {
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    device->BeginScene();
+}
+
+RgbaImage endTestFrame(IDirect3DDevice8* device, const char* name) {
+    device->EndScene();
+    device->Present(nullptr, nullptr, nullptr, nullptr);
+    RgbaImage picture = readFrontBuffer(device);
+    if (::testing::Test::HasFailure()) {
+        saveTestPicture(picture, name);
+    }
+    return picture;
 }
 
 std::string saveTestPicture(const RgbaImage& image, const std::string& name) {

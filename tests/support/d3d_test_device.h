@@ -45,6 +45,12 @@ RgbaImage readSurface(IDirect3DDevice8* device, IDirect3DSurface8* surface);
 // Level 0 of a render-target texture.
 RgbaImage readTexture(IDirect3DDevice8* device, IDirect3DTexture8* texture);
 
+// One picture-test frame: beginTestFrame clears the colour (to opaque black)
+// and the depth and begins the scene; endTestFrame ends it, presents it and
+// reads it back, saving it as `name` when the running test has failed so far.
+void beginTestFrame(IDirect3DDevice8* device);
+RgbaImage endTestFrame(IDirect3DDevice8* device, const char* name);
+
 // Writes the image to test-pictures/<name>.png under the current directory (the
 // test's build folder under ctest) for a look at a
 // failure; returns the path.

@@ -525,29 +525,36 @@ HRESULT RecordingDevice::GetStreamSource(UINT, IDirect3DVertexBuffer8** streamDa
     return D3D_OK;
 }
 
-// ---------------------------------------------------------------- vertex buffer
+// ---------------------------------------------------------------- resources
 
-HRESULT RecordingVertexBuffer::QueryInterface(REFIID, void** object) {
+template <typename Interface, typename Self>
+HRESULT RecordingResource<Interface, Self>::QueryInterface(REFIID, void** object) {
     if (object != nullptr) {
         *object = nullptr;
     }
     return E_NOINTERFACE;
 }
 
-ULONG RecordingVertexBuffer::AddRef() { return ++references; }
+template <typename Interface, typename Self>
+ULONG RecordingResource<Interface, Self>::AddRef() {
+    return ++references;
+}
 
-ULONG RecordingVertexBuffer::Release() {
+template <typename Interface, typename Self>
+ULONG RecordingResource<Interface, Self>::Release() {
     const ULONG left = --references;
     if (left == 0) {
+        Self* self = static_cast<Self*>(this);
         if (owner != nullptr) {
-            owner->forget(this);
+            owner->forget(self);
         }
-        delete this;
+        delete self;
     }
     return left;
 }
 
-HRESULT RecordingVertexBuffer::GetDevice(IDirect3DDevice8** device) {
+template <typename Interface, typename Self>
+HRESULT RecordingResource<Interface, Self>::GetDevice(IDirect3DDevice8** device) {
     if (device == nullptr) {
         return D3DERR_INVALIDCALL;
     }
@@ -558,9 +565,24 @@ HRESULT RecordingVertexBuffer::GetDevice(IDirect3DDevice8** device) {
     return D3D_OK;
 }
 
-DWORD RecordingVertexBuffer::SetPriority(DWORD) { return 0; }
-DWORD RecordingVertexBuffer::GetPriority() { return 0; }
-void RecordingVertexBuffer::PreLoad() {}
+template <typename Interface, typename Self>
+DWORD RecordingResource<Interface, Self>::SetPriority(DWORD) {
+    return 0;
+}
+
+template <typename Interface, typename Self>
+DWORD RecordingResource<Interface, Self>::GetPriority() {
+    return 0;
+}
+
+template <typename Interface, typename Self>
+void RecordingResource<Interface, Self>::PreLoad() {}
+
+template class RecordingResource<IDirect3DVertexBuffer8, RecordingVertexBuffer>;
+template class RecordingResource<IDirect3DTexture8, RecordingTexture>;
+
+// ---------------------------------------------------------------- vertex buffer
+
 D3DRESOURCETYPE RecordingVertexBuffer::GetType() { return D3DRTYPE_VERTEXBUFFER; }
 
 HRESULT RecordingVertexBuffer::Lock(UINT offsetToLock, UINT sizeToLock, BYTE** data,
@@ -602,40 +624,6 @@ HRESULT RecordingVertexBuffer::GetDesc(D3DVERTEXBUFFER_DESC* desc) {
 
 // ---------------------------------------------------------------- texture
 
-HRESULT RecordingTexture::QueryInterface(REFIID, void** object) {
-    if (object != nullptr) {
-        *object = nullptr;
-    }
-    return E_NOINTERFACE;
-}
-
-ULONG RecordingTexture::AddRef() { return ++references; }
-
-ULONG RecordingTexture::Release() {
-    const ULONG left = --references;
-    if (left == 0) {
-        if (owner != nullptr) {
-            owner->forget(this);
-        }
-        delete this;
-    }
-    return left;
-}
-
-HRESULT RecordingTexture::GetDevice(IDirect3DDevice8** device) {
-    if (device == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    *device = owner;
-    if (owner != nullptr) {
-        owner->AddRef();
-    }
-    return D3D_OK;
-}
-
-DWORD RecordingTexture::SetPriority(DWORD) { return 0; }
-DWORD RecordingTexture::GetPriority() { return 0; }
-void RecordingTexture::PreLoad() {}
 D3DRESOURCETYPE RecordingTexture::GetType() { return D3DRTYPE_TEXTURE; }
 DWORD RecordingTexture::SetLOD(DWORD) { return 0; }
 DWORD RecordingTexture::GetLOD() { return 0; }

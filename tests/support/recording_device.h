@@ -47,7 +47,32 @@ struct RecordedCall {
 
 class RecordingDevice;
 
-class RecordingVertexBuffer final : public IDirect3DVertexBuffer8 {
+// The IUnknown and IDirect3DResource8 part of the resources the device makes:
+// reference counting (the last Release tells the owner and frees `Self`),
+// GetDevice answering the owner, and priorities that are not kept.
+template <typename Interface, typename Self>
+class RecordingResource : public Interface {
+public:
+    RecordingDevice* owner = nullptr;  // null once the device is gone
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+    HRESULT STDMETHODCALLTYPE GetDevice(IDirect3DDevice8** device) override;
+    DWORD STDMETHODCALLTYPE SetPriority(DWORD priority) override;
+    DWORD STDMETHODCALLTYPE GetPriority() override;
+    void STDMETHODCALLTYPE PreLoad() override;
+
+protected:
+    RecordingResource() = default;
+    ~RecordingResource() = default;
+
+private:
+    ULONG references = 1;
+};
+
+class RecordingVertexBuffer final
+    : public RecordingResource<IDirect3DVertexBuffer8, RecordingVertexBuffer> {
 public:
     std::vector<BYTE> bytes;
     DWORD usage = 0;
@@ -55,7 +80,6 @@ public:
     D3DPOOL pool = D3DPOOL_DEFAULT;
     int lockCount = 0;  // completed and open locks so far
     bool locked = false;
-    RecordingDevice* owner = nullptr;  // null once the device is gone
 
     // Buffer vertex `index`, reading the buffer as an array of T (whose size
     // is the stride); throws std::out_of_range past the end of the buffer.
@@ -67,13 +91,6 @@ public:
         return *reinterpret_cast<const T*>(bytes.data() + index * sizeof(T));
     }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
-    HRESULT STDMETHODCALLTYPE GetDevice(IDirect3DDevice8** device) override;
-    DWORD STDMETHODCALLTYPE SetPriority(DWORD priority) override;
-    DWORD STDMETHODCALLTYPE GetPriority() override;
-    void STDMETHODCALLTYPE PreLoad() override;
     D3DRESOURCETYPE STDMETHODCALLTYPE GetType() override;
     HRESULT STDMETHODCALLTYPE Lock(UINT offsetToLock, UINT sizeToLock, BYTE** data,
                                    DWORD flags) override;
@@ -82,27 +99,19 @@ public:
 
 private:
     friend class RecordingDevice;
+    friend class RecordingResource<IDirect3DVertexBuffer8, RecordingVertexBuffer>;
     RecordingVertexBuffer() = default;
     ~RecordingVertexBuffer() = default;
-    ULONG references = 1;
 };
 
 // A single-level in-memory texture; LockRect gives its pixels (4 bytes each).
-class RecordingTexture final : public IDirect3DTexture8 {
+class RecordingTexture final : public RecordingResource<IDirect3DTexture8, RecordingTexture> {
 public:
     UINT width = 0;
     UINT height = 0;
     D3DFORMAT format = D3DFMT_UNKNOWN;
     std::vector<BYTE> pixels;
-    RecordingDevice* owner = nullptr;
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
-    HRESULT STDMETHODCALLTYPE GetDevice(IDirect3DDevice8** device) override;
-    DWORD STDMETHODCALLTYPE SetPriority(DWORD priority) override;
-    DWORD STDMETHODCALLTYPE GetPriority() override;
-    void STDMETHODCALLTYPE PreLoad() override;
     D3DRESOURCETYPE STDMETHODCALLTYPE GetType() override;
     DWORD STDMETHODCALLTYPE SetLOD(DWORD lodNew) override;
     DWORD STDMETHODCALLTYPE GetLOD() override;
@@ -116,10 +125,14 @@ public:
 
 private:
     friend class RecordingDevice;
+    friend class RecordingResource<IDirect3DTexture8, RecordingTexture>;
     RecordingTexture() = default;
     ~RecordingTexture() = default;
-    ULONG references = 1;
 };
+
+// Both instantiations live in recording_device.cpp.
+extern template class RecordingResource<IDirect3DVertexBuffer8, RecordingVertexBuffer>;
+extern template class RecordingResource<IDirect3DTexture8, RecordingTexture>;
 
 class RecordingDevice final : public IDirect3DDevice8 {
 public:
@@ -228,7 +241,8 @@ public:
 
 private:
     friend class RecordingVertexBuffer;
-    friend class RecordingTexture;
+    friend class RecordingResource<IDirect3DVertexBuffer8, RecordingVertexBuffer>;
+    friend class RecordingResource<IDirect3DTexture8, RecordingTexture>;
     void record(const std::string& name, std::vector<DWORD> args, const void* object,
                 const std::string& text);
     void forget(RecordingVertexBuffer* buffer);

@@ -136,3 +136,17 @@ void writeFileBytes(const std::string& path, const std::vector<BYTE>& bytes) {
     fwrite(bytes.data(), 1, bytes.size(), file);
     fclose(file);
 }
+
+void writeTextureStandIns(const std::string& texDir, const PixelSource& colour, const StandInSizes& sizes) {
+    const char* jpgs[] = {"rosetyle", "lajba", "woda1pseudosepia", "pend1-wodospad2", "liqlips", "mosty2",
+                          "wKOVsaw", "symbols", "szlaczek2", "sunover", "kov2", "openingtitle22", "funk",
+                          "kovNEW", "londynNOWY", "port", "enva5", "wody", "zelVaro"};
+    const char* pngs[] = {"pendrak", "text", "tolmen", "ombrel", "kartaNEW", "ludki", "london", "rome",
+                          "berlin", "helsinki", "stockholm", "vienna", "grupy1", "grupy2", "grupy3",
+                          "grupy4", "grupy5", "grupy6", "grupy7", "drzewko"};
+    const std::vector<BYTE> photo = encodeJpeg(sizes.photoWidth, sizes.photoHeight, colour, sizes.photoQuality);
+    const std::vector<BYTE> card = encodePng(sizes.cardSize, sizes.cardSize, colour, true);
+    for (const char* name : jpgs) writeFileBytes(texDir + "/" + name + ".jpg", photo);
+    for (const char* name : pngs) writeFileBytes(texDir + "/" + name + ".png", card);
+    writeFileBytes(texDir + "/logos.tga", encodeTga(sizes.logoWidth, sizes.logoHeight, colour, false));
+}

@@ -21,6 +21,17 @@ std::vector<BYTE> encodePalettePng(UINT width, UINT height, const std::vector<DW
 // A type-2 32-bit TGA; rows stored bottom-up unless topDown.
 std::vector<BYTE> encodeTga(UINT width, UINT height, const PixelSource& colour, bool topDown);
 
+// Stand-ins for the forty image files the texture table loads, written into
+// `texDir` under their own names, all painted by `colour`: the photographs as
+// JPEG, the cards and sprites as PNG with alpha and logos.tga.
+struct StandInSizes {
+    UINT photoWidth, photoHeight;
+    int photoQuality;
+    UINT cardSize;  // square
+    UINT logoWidth, logoHeight;
+};
+void writeTextureStandIns(const std::string& texDir, const PixelSource& colour, const StandInSizes& sizes);
+
 // A fresh folder for one test's files.
 std::string makeTempDir();
 void writeFileBytes(const std::string& path, const std::vector<BYTE>& bytes);

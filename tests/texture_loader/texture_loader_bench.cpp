@@ -52,15 +52,7 @@ void makeStandIns(const std::string& dir) {
     mkdir(dir.c_str(), 0755);
     mkdir((dir + "/tex").c_str(), 0755);
     auto photo = [](UINT x, UINT y) { return 0xFF000000u | ((x ^ y) & 255) << 16 | (x * 3 & 255) << 8 | (y & 255); };
-    const char* jpgs[] = {"rosetyle", "lajba", "woda1pseudosepia", "pend1-wodospad2", "liqlips", "mosty2",
-                          "wKOVsaw", "symbols", "szlaczek2", "sunover", "kov2", "openingtitle22", "funk",
-                          "kovNEW", "londynNOWY", "port", "enva5", "wody", "zelVaro"};
-    const char* pngs[] = {"pendrak", "text", "tolmen", "ombrel", "kartaNEW", "ludki", "london", "rome",
-                          "berlin", "helsinki", "stockholm", "vienna", "grupy1", "grupy2", "grupy3",
-                          "grupy4", "grupy5", "grupy6", "grupy7", "drzewko"};
-    for (const char* name : jpgs) writeFileBytes(dir + "/tex/" + name + ".jpg", encodeJpeg(1024, 512, photo, 85));
-    for (const char* name : pngs) writeFileBytes(dir + "/tex/" + name + ".png", encodePng(512, 512, photo, true));
-    writeFileBytes(dir + "/tex/logos.tga", encodeTga(512, 256, photo, false));
+    writeTextureStandIns(dir + "/tex", photo, StandInSizes{1024, 512, 85, 512, 512, 256});
 }
 
 }  // namespace

@@ -34,15 +34,7 @@ protected:
         std::string tex = dir + "/tex";
         ASSERT_EQ(0, mkdir(tex.c_str(), 0755));
         auto colour = [](UINT x, UINT y) { return 0xFF000000u | (x * 16) << 16 | (y * 16) << 8; };
-        const char* jpgs[] = {"rosetyle", "lajba", "woda1pseudosepia", "pend1-wodospad2", "liqlips", "mosty2",
-                              "wKOVsaw", "symbols", "szlaczek2", "sunover", "kov2", "openingtitle22", "funk",
-                              "kovNEW", "londynNOWY", "port", "enva5", "wody", "zelVaro"};
-        const char* pngs[] = {"pendrak", "text", "tolmen", "ombrel", "kartaNEW", "ludki", "london", "rome",
-                              "berlin", "helsinki", "stockholm", "vienna", "grupy1", "grupy2", "grupy3",
-                              "grupy4", "grupy5", "grupy6", "grupy7", "drzewko"};
-        for (const char* name : jpgs) writeFileBytes(tex + "/" + name + ".jpg", encodeJpeg(16, 8, colour));
-        for (const char* name : pngs) writeFileBytes(tex + "/" + name + ".png", encodePng(8, 8, colour, true));
-        writeFileBytes(tex + "/logos.tga", encodeTga(8, 4, colour, false));
+        writeTextureStandIns(tex, colour, StandInSizes{16, 8, 90, 8, 8, 4});
         ASSERT_EQ(0, chdir(dir.c_str()));
         context.device = &device;
         demoContext = &context;

@@ -6,14 +6,8 @@ namespace {
 
 const float eps = 1e-4f;
 
-class ToolkitEffects : public ::testing::Test {
+class ToolkitEffects : public RecordedGridTest {
 protected:
-    RecordingDevice device;
-    MeshObject mesh;
-    void SetUp() override {
-        mesh.setDevice(&device);
-        mesh.buildGrid(64.0f, 48.0f, 4, 4);
-    }
     void expectBufferFollows(const Vertex* source) {
         for (int t = 0; t < mesh.triangleCount; ++t) {
             const int corners[3] = {mesh.triangles[t].i0, mesh.triangles[t].i1,

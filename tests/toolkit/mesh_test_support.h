@@ -48,4 +48,17 @@ inline int realTriangles(const MeshObject& mesh, int records) {
     return count;
 }
 
+// A 64 x 48 grid of 4 x 4 vertices built on the recording device, with the
+// calls of its building already cleared.
+class RecordedGridTest : public ::testing::Test {
+protected:
+    RecordingDevice device;
+    MeshObject mesh;
+    void SetUp() override {
+        mesh.setDevice(&device);
+        mesh.buildGrid(64.0f, 48.0f, 4, 4);
+        device.clearCalls();
+    }
+};
+
 #endif  // ZELVARO_TESTS_TOOLKIT_MESH_TEST_SUPPORT_H

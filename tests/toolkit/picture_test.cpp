@@ -37,19 +37,8 @@ protected:
     }
     void TearDown() override { releaseTestDevice(&test); }
 
-    void beginFrame() {
-        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-        device->BeginScene();
-    }
-    RgbaImage endFrame(const char* name) {
-        device->EndScene();
-        device->Present(nullptr, nullptr, nullptr, nullptr);
-        RgbaImage picture = readFrontBuffer(device);
-        if (HasFailure()) {
-            saveTestPicture(picture, name);
-        }
-        return picture;
-    }
+    void beginFrame() { beginTestFrame(device); }
+    RgbaImage endFrame(const char* name) { return endTestFrame(device, name); }
 
     // Where a point of the z = 0 plane (world = identity) lands on screen.
     ScreenPoint project(float x, float y, float z = 0.0f) const {

@@ -26,16 +26,7 @@ Calls joined(Calls first, const Calls& second) {
     return first;
 }
 
-class ToolkitRenderCalls : public ::testing::Test {
-protected:
-    RecordingDevice device;
-    MeshObject mesh;
-    void SetUp() override {
-        mesh.setDevice(&device);
-        mesh.buildGrid(64.0f, 48.0f, 4, 4);
-        device.clearCalls();
-    }
-};
+class ToolkitRenderCalls : public RecordedGridTest {};
 
 TEST_F(ToolkitRenderCalls, PlainMeshSetsDrawsAndRestoresInOrder) {
     mesh.render();

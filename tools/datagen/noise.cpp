@@ -49,11 +49,18 @@ float valueNoise(float x, float y, std::uint32_t seed, std::int32_t period) {
   return top + (bottom - top) * ty;
 }
 
-float fractalNoise(float x, float y, std::uint32_t seed, int octaves, float gain,
-                   std::int32_t period) {
+namespace {
+
+// Octaves of value noise, each at twice the frequency and `gain` times the
+// amplitude of the one before, shaped by `shape` and normalised by the total
+// amplitude; octave o uses seed + o * seedStep.
+template <typename Shape>
+float sumOctaves(float x, float y, std::uint32_t seed, std::uint32_t seedStep, int octaves,
+                 float gain, std::int32_t period, Shape shape) {
   float sum = 0.0f, amplitude = 1.0f, total = 0.0f;
   for (int o = 0; o < octaves; ++o) {
-    sum += valueNoise(x, y, seed + static_cast<std::uint32_t>(o) * 101u, period) * amplitude;
+    float n = valueNoise(x, y, seed + static_cast<std::uint32_t>(o) * seedStep, period);
+    sum += shape(n) * amplitude;
     total += amplitude;
     amplitude *= gain;
     x *= 2.0f;
@@ -63,19 +70,17 @@ float fractalNoise(float x, float y, std::uint32_t seed, int octaves, float gain
   return sum / total;
 }
 
+}  // namespace
+
+float fractalNoise(float x, float y, std::uint32_t seed, int octaves, float gain,
+                   std::int32_t period) {
+  return sumOctaves(x, y, seed, 101u, octaves, gain, period, [](float n) { return n; });
+}
+
 float ridgedNoise(float x, float y, std::uint32_t seed, int octaves, float gain,
                   std::int32_t period) {
-  float sum = 0.0f, amplitude = 1.0f, total = 0.0f;
-  for (int o = 0; o < octaves; ++o) {
-    float n = valueNoise(x, y, seed + static_cast<std::uint32_t>(o) * 131u, period);
-    sum += (1.0f - std::fabs(2.0f * n - 1.0f)) * amplitude;
-    total += amplitude;
-    amplitude *= gain;
-    x *= 2.0f;
-    y *= 2.0f;
-    if (period > 0) period *= 2;
-  }
-  return sum / total;
+  return sumOctaves(x, y, seed, 131u, octaves, gain, period,
+                    [](float n) { return 1.0f - std::fabs(2.0f * n - 1.0f); });
 }
 
 float cellDistance(float x, float y, std::uint32_t seed, std::int32_t period) {

@@ -129,8 +129,7 @@ void renderKick(StereoBuffer& out, double time, float gain) {
     float click = i < 90 ? noiseAt(s.first + i, 11u) * (1.0f - static_cast<float>(i) / 90.0f) * 0.3f : 0.0f;
     float v = (body * ampEnv + click) * gain;
     v = v / std::sqrt(1.0f + v * v * 0.5f);  // a little drive
-    out.left[static_cast<std::size_t>(s.first + i)] += v;
-    out.right[static_cast<std::size_t>(s.first + i)] += v;
+    out.addFrame(s.first + i, v, v);
     pitchEnv *= pitchFall;
     ampEnv *= ampFall;
   }
@@ -149,8 +148,7 @@ void renderSnare(StereoBuffer& out, double time, float gain) {
     float high = 0.0f;
     hp.run(noiseAt(s.first + i, 23u), nullptr, &high);
     float v = (tone + high * noiseEnv * 0.75f) * gain;
-    out.left[static_cast<std::size_t>(s.first + i)] += v * 0.95f;
-    out.right[static_cast<std::size_t>(s.first + i)] += v;
+    out.addFrame(s.first + i, v * 0.95f, v);
     toneEnv *= toneFall;
     noiseEnv *= noiseFall;
   }
@@ -168,8 +166,7 @@ void renderClap(StereoBuffer& out, double time, float gain) {
     float band = 0.0f;
     bp.run(noiseAt(s.first + i, 37u), &band);
     float v = band * env * gain * 1.6f;
-    out.left[static_cast<std::size_t>(s.first + i)] += v;
-    out.right[static_cast<std::size_t>(s.first + i)] += v * 0.9f;
+    out.addFrame(s.first + i, v, v * 0.9f);
   }
 }
 
@@ -185,8 +182,7 @@ void renderHat(StereoBuffer& out, double time, float gain, bool open, float pan)
     float high = 0.0f;
     hp.run(noiseAt(s.first + i, 41u), nullptr, &high);
     float v = high * env * gain;
-    out.left[static_cast<std::size_t>(s.first + i)] += v * gl;
-    out.right[static_cast<std::size_t>(s.first + i)] += v * gr;
+    out.addFrame(s.first + i, v * gl, v * gr);
     env *= fall;
   }
 }
@@ -207,8 +203,7 @@ void renderCrash(StereoBuffer& out, double time, float gain) {
     hpL.run(noiseAt(s.first + i, 53u) + ring, nullptr, &hl);
     hpR.run(noiseAt(s.first + i, 59u) + ring, nullptr, &hr);
     float attack = i < 200 ? static_cast<float>(i) / 200.0f : 1.0f;
-    out.left[static_cast<std::size_t>(s.first + i)] += hl * env * gain * attack;
-    out.right[static_cast<std::size_t>(s.first + i)] += hr * env * gain * attack;
+    out.addFrame(s.first + i, hl * env * gain * attack, hr * env * gain * attack);
     env *= fall;
   }
 }
@@ -222,8 +217,7 @@ void renderRiser(StereoBuffer& out, double time, double duration, float gain) {
     float band = 0.0f;
     bp.run(noiseAt(s.first + i, 61u), &band);
     float v = band * gain * t * t;
-    out.left[static_cast<std::size_t>(s.first + i)] += v;
-    out.right[static_cast<std::size_t>(s.first + i)] += v;
+    out.addFrame(s.first + i, v, v);
   }
 }
 
@@ -246,8 +240,7 @@ void renderBass(StereoBuffer& out, double time, double duration, int note, float
     float amp = i < 60 ? static_cast<float>(i) / 60.0f : 1.0f;
     if (i > held) amp *= std::max(0.0f, 1.0f - static_cast<float>(i - held) / static_cast<float>(release * kRate));
     v *= amp * gain;
-    out.left[static_cast<std::size_t>(s.first + i)] += v;
-    out.right[static_cast<std::size_t>(s.first + i)] += v;
+    out.addFrame(s.first + i, v, v);
     filterEnv *= filterFall;
   }
 }
@@ -278,8 +271,7 @@ void renderPad(StereoBuffer& out, double time, double duration, int note, float 
     float r = lpR.run((right[0].next() + right[1].next() + right[2].next()) * 0.33f);
     float amp = t < attack ? static_cast<float>(t / attack) : 1.0f;
     if (i > held) amp *= std::max(0.0f, 1.0f - static_cast<float>(i - held) / static_cast<float>(release * kRate));
-    out.left[static_cast<std::size_t>(s.first + i)] += l * amp * gain;
-    out.right[static_cast<std::size_t>(s.first + i)] += r * amp * gain;
+    out.addFrame(s.first + i, l * amp * gain, r * amp * gain);
   }
 }
 
@@ -299,8 +291,7 @@ void renderPluck(StereoBuffer& out, double time, int note, float gain, float pan
     if (i % 16 == 0) lp.set(f * (1.0 + (3.0 + 14.0 * brightness) * filterEnv), 0.3);
     float v = lp.run(saw.next() * 0.6f + square.next() * 0.3f) * env * gain;
     if (i < 40) v *= static_cast<float>(i) / 40.0f;
-    out.left[static_cast<std::size_t>(s.first + i)] += v * gl;
-    out.right[static_cast<std::size_t>(s.first + i)] += v * gr;
+    out.addFrame(s.first + i, v * gl, v * gr);
     env *= fall;
     filterEnv *= filterFall;
   }
@@ -327,8 +318,7 @@ void renderLead(StereoBuffer& out, double time, double duration, int note, float
     float v = lp.run(saw.next() * 0.5f + pulse.next() * 0.5f);
     float amp = t < 0.01 ? static_cast<float>(t / 0.01) : 0.75f + 0.25f * static_cast<float>(detExp(-t * 5.0));
     if (i > held) amp *= std::max(0.0f, 1.0f - static_cast<float>(i - held) / static_cast<float>(release * kRate));
-    out.left[static_cast<std::size_t>(s.first + i)] += v * amp * gain * gl;
-    out.right[static_cast<std::size_t>(s.first + i)] += v * amp * gain * gr;
+    out.addFrame(s.first + i, v * amp * gain * gl, v * amp * gain * gr);
   }
 }
 
@@ -346,8 +336,7 @@ void renderBell(StereoBuffer& out, double time, int note, float gain, float pan)
     carrier += f / kRate;
     float v = static_cast<float>(detSin(carrier * kTwoPi + mod)) * env * gain;
     if (i < 30) v *= static_cast<float>(i) / 30.0f;
-    out.left[static_cast<std::size_t>(s.first + i)] += v * gl;
-    out.right[static_cast<std::size_t>(s.first + i)] += v * gr;
+    out.addFrame(s.first + i, v * gl, v * gr);
     env *= fall;
     index *= indexFall;
   }

@@ -15,6 +15,11 @@ struct StereoBuffer {
   std::vector<float> left, right;
   explicit StereoBuffer(std::size_t frames = 0) : left(frames, 0.0f), right(frames, 0.0f) {}
   std::size_t frames() const { return left.size(); }
+  // Mixes one frame in: `l` into the left channel, `r` into the right.
+  void addFrame(long index, float l, float r) {
+    left[static_cast<std::size_t>(index)] += l;
+    right[static_cast<std::size_t>(index)] += r;
+  }
   void mixFrom(const StereoBuffer& other, float gain);
 };
 
