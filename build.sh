@@ -44,7 +44,7 @@ configure_and_build() {  # dir, extra cmake arguments...
 build_plain() { configure_and_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELVARO_WERROR=ON; }
 
 build_sanitized() {
-  configure_and_build build-asan -DCMAKE_BUILD_TYPE=Debug -DZELVARO_SANITIZE=ON -DZELVARO_FUZZ=ON \
+  configure_and_build build-asan -DCMAKE_BUILD_TYPE=Debug -DZELVARO_SANITIZE=ON -DZELVARO_FUZZ=ON -DZELVARO_WERROR=ON \
     -DZELVARO_BENCHMARKS=OFF -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
 }
 
