@@ -31,9 +31,9 @@ const std::string failureFolder = std::string(ZELVARO_BINARY_DIR) + "/show-failu
 constexpr int fps = 12;
 constexpr int downscaleFactor = 8;  // 1024 x 768 becomes 128 x 96
 // Harmless differences (rasterisation between compilers) stay well inside these.
-constexpr double maxMeanDelta = 4.0;
-constexpr int farDelta = 48;
-constexpr double maxFarShare = 0.03;
+constexpr double maxMeanDelta = 2.0;
+constexpr int farDelta = 40;
+constexpr double maxFarShare = 0.01;
 
 std::string frameName(long frame) {
     char name[32];
