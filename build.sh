@@ -15,7 +15,7 @@ packages=(
   build-essential cmake pkg-config git clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libgl-dev libegl-dev libgl1-mesa-dri libmpg123-dev libmp3lame-dev
-  libjpeg-dev libpng-dev zlib1g-dev libfreetype-dev fonts-dejavu-core
+  libjpeg-dev libpng-dev libfreetype-dev fonts-dejavu-core
   ffmpeg xvfb xauth xdotool
 )
 

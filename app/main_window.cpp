@@ -4,7 +4,9 @@
 #include <cstring>
 
 #include "demo_context.h"
+#include "demo_frame.h"
 #include "display_size.h"
+#include "frame_timer.h"
 #include "music_clock.h"
 
 int windowActive = 1;

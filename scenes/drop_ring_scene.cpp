@@ -2,13 +2,13 @@
 
 #include <cmath>
 
-#include "../app/demo_context.h"
-#include "../app/main_window.h"
-#include "../app/music_clock.h"
-#include "../app/render_target.h"
-#include "../app/scene_registry.h"
-#include "../app/texture_table.h"
-#include "../toolkit/mesh_object.h"
+#include "demo_context.h"
+#include "frame_timer.h"
+#include "music_clock.h"
+#include "render_target.h"
+#include "scene_registry.h"
+#include "texture_table.h"
+#include "mesh_object.h"
 #include "city_cards_scene.h"
 #include "scene_support.h"
 

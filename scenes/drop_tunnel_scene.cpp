@@ -2,13 +2,13 @@
 
 #include <cmath>
 
-#include "../app/demo_context.h"
-#include "../app/demo_random.h"
-#include "../app/main_window.h"
-#include "../app/music_clock.h"
-#include "../app/texture_table.h"
-#include "../math/d3dx8math.h"
-#include "../toolkit/mesh_object.h"
+#include "demo_context.h"
+#include "demo_random.h"
+#include "frame_timer.h"
+#include "music_clock.h"
+#include "texture_table.h"
+#include "d3dx8math.h"
+#include "mesh_object.h"
 #include "scene_support.h"
 
 namespace {

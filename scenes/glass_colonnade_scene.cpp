@@ -1,9 +1,9 @@
 #include "glass_colonnade_scene.h"
 
-#include "../app/main_window.h"
-#include "../app/scene_registry.h"
-#include "../app/texture_table.h"
-#include "../toolkit/mesh_object.h"
+#include "frame_timer.h"
+#include "scene_registry.h"
+#include "texture_table.h"
+#include "mesh_object.h"
 #include "bridge_cubes_scene.h"
 #include "scene_support.h"
 

@@ -2,10 +2,10 @@
 
 #include <cmath>
 
-#include "../app/main_window.h"
-#include "../app/music_clock.h"
-#include "../app/texture_table.h"
-#include "../toolkit/mesh_object.h"
+#include "frame_timer.h"
+#include "music_clock.h"
+#include "texture_table.h"
+#include "mesh_object.h"
 #include "scene_support.h"
 
 namespace {

@@ -2,12 +2,12 @@
 
 #include <cmath>
 
-#include "../app/demo_context.h"
-#include "../app/main_window.h"
-#include "../app/music_clock.h"
-#include "../app/render_target.h"
-#include "../app/texture_table.h"
-#include "../toolkit/mesh_object.h"
+#include "demo_context.h"
+#include "frame_timer.h"
+#include "music_clock.h"
+#include "render_target.h"
+#include "texture_table.h"
+#include "mesh_object.h"
 #include "scene_support.h"
 
 namespace {

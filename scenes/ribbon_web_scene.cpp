@@ -3,10 +3,10 @@
 #include <cmath>
 #include <cstring>
 
-#include "../app/main_window.h"
-#include "../app/scene_registry.h"
-#include "../app/texture_table.h"
-#include "../toolkit/mesh_object.h"
+#include "frame_timer.h"
+#include "scene_registry.h"
+#include "texture_table.h"
+#include "mesh_object.h"
 #include "feedback_shape_scene.h"
 #include "logo_morph_scene.h"
 #include "scene_support.h"

@@ -2,11 +2,11 @@
 
 #include <cstring>
 
-#include "../app/demo_context.h"
-#include "../app/demo_random.h"
-#include "../app/texture_table.h"
-#include "../math/d3dx8math.h"
-#include "../toolkit/mesh_object.h"
+#include "demo_context.h"
+#include "demo_random.h"
+#include "texture_table.h"
+#include "d3dx8math.h"
+#include "mesh_object.h"
 
 float sceneRandom() { return static_cast<float>(demoRand()) * 3.0518509e-05f; }
 

@@ -1,6 +1,6 @@
 #include "scene_transform.h"
 
-#include "../math/d3dx8math.h"
+#include "d3dx8math.h"
 
 void setSceneWorldTransform(IDirect3DDevice8* device, float x, float y, float z, float rx,
                             float ry, float rz) {

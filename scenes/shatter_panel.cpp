@@ -1,7 +1,7 @@
 #include "shatter_panel.h"
 
-#include "../app/texture_table.h"
-#include "../math/d3dx8math.h"
+#include "texture_table.h"
+#include "d3dx8math.h"
 #include "scene_support.h"
 
 ShatterPanel::ShatterPanel()

@@ -1,11 +1,11 @@
 #include "title_card_scene.h"
 
-#include "../app/demo_context.h"
-#include "../app/main_window.h"
-#include "../app/music_clock.h"
-#include "../app/scene_registry.h"
-#include "../app/texture_table.h"
-#include "../toolkit/mesh_object.h"
+#include "demo_context.h"
+#include "frame_timer.h"
+#include "music_clock.h"
+#include "scene_registry.h"
+#include "texture_table.h"
+#include "mesh_object.h"
 #include "scene_support.h"
 #include "scene_transform.h"
 

@@ -1,6 +1,6 @@
 // The environment map: the second texture-coordinate set from the vertex
 // normals turned by the object's own rotation (sphere-map style).
-#include <d3dx8math.h>
+#include "d3dx8math.h"
 
 #include "mesh_object.h"
 

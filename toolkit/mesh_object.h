@@ -109,6 +109,9 @@ public:
 
     WarpLattice();
     ~WarpLattice();
+    // Frees what it owns in the destructor: never copied.
+    WarpLattice(const WarpLattice&) = delete;
+    WarpLattice& operator=(const WarpLattice&) = delete;
 };
 
 class MeshObject {
@@ -158,6 +161,9 @@ public:
 
     MeshObject();
     ~MeshObject();
+    // Frees what it owns in the destructor: never copied.
+    MeshObject(const MeshObject&) = delete;
+    MeshObject& operator=(const MeshObject&) = delete;
     void setDevice(IDirect3DDevice8* newDevice);
 
     // Buffer rewrites (mesh_object.cpp).

@@ -2,7 +2,7 @@
 // blended with unnormalised weights (linear blend skinning).
 #include <cmath>
 
-#include <d3dx8math.h>
+#include "d3dx8math.h"
 
 #include "mesh_object.h"
 

@@ -1,7 +1,7 @@
 // Camera and mesh placement, and the cached world matrices of bone chains.
 // Angles are degrees at this interface; products use the row-vector
 // convention, so in A * B the transformation A is applied first.
-#include <d3dx8math.h>
+#include "d3dx8math.h"
 
 #include "mesh_object.h"
 

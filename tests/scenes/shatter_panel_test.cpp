@@ -1,12 +1,12 @@
 // ShatterPanel and TextStrip: the grid and its triangle slots, the break
 // (rigid pieces flying along their scatter vectors, alpha falling to 0 in
 // 2.5 s) and the strips' scrolling texture coordinates.
-#include "scenes/shatter_panel.h"
+#include "shatter_panel.h"
 
 #include <cmath>
 
 #include "scene_test_fixture.h"
-#include "scenes/text_strip.h"
+#include "text_strip.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <cmath>
 
 #include "middle_scene_fixture.h"
-#include "scenes/bridge_cubes_scene.h"
-#include "scenes/glass_colonnade_scene.h"
-#include "scenes/scene_support.h"
+#include "bridge_cubes_scene.h"
+#include "glass_colonnade_scene.h"
+#include "scene_support.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <cmath>
 
 #include "middle_scene_fixture.h"
-#include "scenes/city_cards_scene.h"
-#include "scenes/drop_ring_scene.h"
+#include "city_cards_scene.h"
+#include "drop_ring_scene.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "middle_scene_fixture.h"
-#include "scenes/drop_tunnel_scene.h"
+#include "drop_tunnel_scene.h"
 
 namespace {
 

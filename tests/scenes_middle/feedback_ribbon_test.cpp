@@ -4,9 +4,9 @@
 #include <cmath>
 
 #include "middle_scene_fixture.h"
-#include "scenes/feedback_shape_scene.h"
-#include "scenes/logo_morph_scene.h"
-#include "scenes/ribbon_web_scene.h"
+#include "feedback_shape_scene.h"
+#include "logo_morph_scene.h"
+#include "ribbon_web_scene.h"
 
 namespace {
 

@@ -5,16 +5,16 @@
 
 #include <cstring>
 
-#include "app/demo_context.h"
-#include "app/main_window.h"
-#include "app/music_clock.h"
-#include "app/scene_registry.h"
-#include "app/texture_table.h"
+#include "demo_context.h"
+#include "frame_timer.h"
+#include "music_clock.h"
+#include "scene_registry.h"
+#include "texture_table.h"
 #include "d3d_test_device.h"
-#include "math/d3dx8math.h"
-#include "scenes/bridge_cubes_scene.h"
-#include "scenes/drop_tunnel_scene.h"
-#include "toolkit/mesh_object.h"
+#include "d3dx8math.h"
+#include "bridge_cubes_scene.h"
+#include "drop_tunnel_scene.h"
+#include "mesh_object.h"
 
 namespace {
 

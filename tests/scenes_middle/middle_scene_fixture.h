@@ -6,10 +6,10 @@
 
 #include <string>
 
-#include "math/d3dx8math.h"
+#include "d3dx8math.h"
 #include "scene_test_fixture.h"
-#include "scenes/feedback_shape_scene.h"
-#include "scenes/ribbon_web_scene.h"
+#include "feedback_shape_scene.h"
+#include "ribbon_web_scene.h"
 
 class MiddleSceneFixture : public SceneFixture {
 protected:

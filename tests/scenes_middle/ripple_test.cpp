@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "scenes/ripple.h"
+#include "ripple.h"
 
 namespace {
 

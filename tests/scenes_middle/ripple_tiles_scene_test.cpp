@@ -4,9 +4,9 @@
 #include <cmath>
 
 #include "middle_scene_fixture.h"
-#include "scenes/drop_tunnel_scene.h"
-#include "scenes/ripple.h"
-#include "scenes/ripple_tiles_scene.h"
+#include "drop_tunnel_scene.h"
+#include "ripple.h"
+#include "ripple_tiles_scene.h"
 
 namespace {
 

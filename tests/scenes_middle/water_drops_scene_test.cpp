@@ -3,8 +3,8 @@
 #include <cmath>
 
 #include "middle_scene_fixture.h"
-#include "scenes/glass_colonnade_scene.h"
-#include "scenes/water_drops_scene.h"
+#include "glass_colonnade_scene.h"
+#include "water_drops_scene.h"
 
 namespace {
 

@@ -4,14 +4,14 @@
 
 #include <cstring>
 
-#include "app/demo_context.h"
-#include "app/main_window.h"
-#include "app/music_clock.h"
-#include "app/scene_registry.h"
-#include "app/texture_table.h"
+#include "demo_context.h"
+#include "frame_timer.h"
+#include "music_clock.h"
+#include "scene_registry.h"
+#include "texture_table.h"
 #include "recording_device.h"
-#include "scenes/title_card_scene.h"
-#include "toolkit/mesh_object.h"
+#include "title_card_scene.h"
+#include "mesh_object.h"
 
 namespace {
 

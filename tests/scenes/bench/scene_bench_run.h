@@ -9,10 +9,10 @@
 #include <cstdio>
 #include <functional>
 
-#include "app/demo_context.h"
-#include "app/main_window.h"
-#include "app/music_clock.h"
-#include "app/texture_table.h"
+#include "demo_context.h"
+#include "frame_timer.h"
+#include "music_clock.h"
+#include "texture_table.h"
 #include "bench/null_device.h"
 
 using BenchClock = std::chrono::steady_clock;

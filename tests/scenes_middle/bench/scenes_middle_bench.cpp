@@ -5,17 +5,17 @@
 // Run: build-dir/tests/scenes_middle/scenes_middle_bench
 #include <cstdio>
 
-#include "app/scene_registry.h"
-#include "app/texture_table.h"
+#include "scene_registry.h"
+#include "texture_table.h"
 #include "bench/scene_bench_run.h"
-#include "scenes/bridge_cubes_scene.h"
-#include "scenes/drop_ring_scene.h"
-#include "scenes/drop_tunnel_scene.h"
-#include "scenes/feedback_shape_scene.h"
-#include "scenes/glass_colonnade_scene.h"
-#include "scenes/ribbon_web_scene.h"
-#include "scenes/ripple_tiles_scene.h"
-#include "scenes/water_drops_scene.h"
+#include "bridge_cubes_scene.h"
+#include "drop_ring_scene.h"
+#include "drop_tunnel_scene.h"
+#include "feedback_shape_scene.h"
+#include "glass_colonnade_scene.h"
+#include "ribbon_web_scene.h"
+#include "ripple_tiles_scene.h"
+#include "water_drops_scene.h"
 
 int main() {
     NullDevice device;

@@ -1,11 +1,11 @@
 // The one application object: Direct3D interface and device, projection,
 // current scene number and the shared render target.
-#ifndef ZELVARO_APP_DEMO_CONTEXT_H
-#define ZELVARO_APP_DEMO_CONTEXT_H
+#ifndef ZELVARO_CORE_DEMO_CONTEXT_H
+#define ZELVARO_CORE_DEMO_CONTEXT_H
 
 #include <d3d8.h>
 
-#include "../math/d3dx8math.h"
+#include "d3dx8math.h"
 
 struct TextureRecord;
 
@@ -25,9 +25,11 @@ public:
 
     HRESULT createDevice(HWND window);      // demo_context.cpp
     void setupRenderStates();               // demo_context.cpp
-    void renderFrame();                     // demo_context.cpp
-    void runPreRender();                    // scene_registry.cpp
-    void renderScene();                     // scene_registry.cpp
+    // The three below drive the scenes: they are defined on top of the scenes,
+    // in the application (app/demo_frame.cpp and app/scene_registry.cpp).
+    void renderFrame();
+    void runPreRender();
+    void renderScene();
     void createRenderTarget(int width, int height);  // render_target.cpp
 };
 
@@ -37,16 +39,13 @@ extern DemoContext* demoContext;  // null until initDemo, never reset
 extern HWND demoWindow;
 
 // The desktop size read before the display mode changes (createMainWindow);
-// shutdownDemo sets it back.
+// shutdownDemo (app/demo_frame.h) sets it back.
 extern int savedScreenWidth;
 extern int savedScreenHeight;
-
-void initDemo(HWND window);
-void shutdownDemo();
 
 // A start-up step the demo cannot run without failed (the window, the device,
 // the audio output): one line "zelvaro: cannot <what>: <reason>" on standard
 // error, then the process ends with exit code 1.
 [[noreturn]] void exitWithStartupError(const char* what, const char* reason);
 
-#endif  // ZELVARO_APP_DEMO_CONTEXT_H
+#endif  // ZELVARO_CORE_DEMO_CONTEXT_H

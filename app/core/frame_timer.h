@@ -1,6 +1,6 @@
 // The high-resolution frame timer every scene reads to advance its animation.
-#ifndef ZELVARO_APP_FRAME_TIMER_H
-#define ZELVARO_APP_FRAME_TIMER_H
+#ifndef ZELVARO_CORE_FRAME_TIMER_H
+#define ZELVARO_CORE_FRAME_TIMER_H
 
 #include <windows.h>
 
@@ -23,4 +23,4 @@ public:
 // The one frame timer: started on WM_CREATE, updated once per rendered frame.
 extern FrameTimer frameTimer;
 
-#endif  // ZELVARO_APP_FRAME_TIMER_H
+#endif  // ZELVARO_CORE_FRAME_TIMER_H

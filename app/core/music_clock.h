@@ -1,6 +1,6 @@
 // Music playback through the audio library and the demo clock derived from it.
-#ifndef ZELVARO_APP_MUSIC_CLOCK_H
-#define ZELVARO_APP_MUSIC_CLOCK_H
+#ifndef ZELVARO_CORE_MUSIC_CLOCK_H
+#define ZELVARO_CORE_MUSIC_CLOCK_H
 
 #include <bass.h>
 
@@ -12,4 +12,4 @@ void initMusic(HWND window);
 void refreshMusicTime();  // once per rendered frame, when musicStream is not 0
 void freeMusic();
 
-#endif  // ZELVARO_APP_MUSIC_CLOCK_H
+#endif  // ZELVARO_CORE_MUSIC_CLOCK_H

@@ -1,6 +1,6 @@
 // Texture slots: the images loaded at start-up, found by slot number.
-#ifndef ZELVARO_APP_TEXTURE_TABLE_H
-#define ZELVARO_APP_TEXTURE_TABLE_H
+#ifndef ZELVARO_CORE_TEXTURE_TABLE_H
+#define ZELVARO_CORE_TEXTURE_TABLE_H
 
 #include <d3d8.h>
 
@@ -21,6 +21,9 @@ public:
 
     TextureTable();
     ~TextureTable();
+    // Frees what it owns in the destructor: never copied.
+    TextureTable(const TextureTable&) = delete;
+    TextureTable& operator=(const TextureTable&) = delete;
     void prepare();  // creates emptyRecord
     TextureRecord* find(int slot);
     void insert(TextureRecord* record);
@@ -32,4 +35,4 @@ extern TextureTable textureTable;
 void loadTexture(int slot, const char* fileName, DWORD filter);
 void loadTextures();
 
-#endif  // ZELVARO_APP_TEXTURE_TABLE_H
+#endif  // ZELVARO_CORE_TEXTURE_TABLE_H

@@ -2,8 +2,8 @@
 // comes from this one sequence, in the order the scenes draw from it, so the
 // layouts are the same on every run and every platform. The C library's rand
 // follows another rule here and is never used.
-#ifndef ZELVARO_APP_DEMO_RANDOM_H
-#define ZELVARO_APP_DEMO_RANDOM_H
+#ifndef ZELVARO_CORE_DEMO_RANDOM_H
+#define ZELVARO_CORE_DEMO_RANDOM_H
 
 #include <cstdint>
 
@@ -13,4 +13,4 @@ extern uint32_t demoRandomState;  // seeded with 1, never reseeded by the show
 // 16..30 of the new state, 0..32767.
 int demoRand();
 
-#endif  // ZELVARO_APP_DEMO_RANDOM_H
+#endif  // ZELVARO_CORE_DEMO_RANDOM_H

@@ -1,7 +1,8 @@
-// The fourteen scenes, their creation, per-frame dispatch and destruction,
-// and the Timeline that picks the scene from the music time.
-#ifndef ZELVARO_APP_SCENE_REGISTRY_H
-#define ZELVARO_APP_SCENE_REGISTRY_H
+// The fourteen scene objects, one typed pointer per scene number: how the
+// scenes reach each other. They are created, dispatched and destroyed on top
+// of the scenes (app/scene_dispatch.h); the Timeline is app/timeline.h.
+#ifndef ZELVARO_CORE_SCENE_REGISTRY_H
+#define ZELVARO_CORE_SCENE_REGISTRY_H
 
 class FeedbackShapeScene;
 class DropRingScene;
@@ -39,8 +40,4 @@ struct SceneRegistry {
 extern SceneRegistry sceneRegistry;
 extern bool timelineEnabled;  // set once by the title card's hand-over
 
-void createScenes();
-void applyTimeline();
-void destroyScenes();
-
-#endif  // ZELVARO_APP_SCENE_REGISTRY_H
+#endif  // ZELVARO_CORE_SCENE_REGISTRY_H

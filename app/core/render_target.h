@@ -1,7 +1,7 @@
 // The shared 1024 x 1024 render target and the render-to-texture pass that
 // scenes run in their preRender (DemoContext::createRenderTarget makes it).
-#ifndef ZELVARO_APP_RENDER_TARGET_H
-#define ZELVARO_APP_RENDER_TARGET_H
+#ifndef ZELVARO_CORE_RENDER_TARGET_H
+#define ZELVARO_CORE_RENDER_TARGET_H
 
 // SetRenderTarget to the shared target and its depth surface, BeginScene,
 // Clear to black with alpha 0 (depth 1, stencil 0). Returns false when the
@@ -12,4 +12,4 @@ bool beginRenderTargetPass();
 // back buffer and its depth surface.
 void endRenderTargetPass(bool present);
 
-#endif  // ZELVARO_APP_RENDER_TARGET_H
+#endif  // ZELVARO_CORE_RENDER_TARGET_H
