@@ -2,14 +2,14 @@
 
 #include "demo_context.h"
 #include "frame_timer.h"
+#include "logo_morph_scene.h"
 #include "music_clock.h"
 #include "render_target.h"
 #include "scene_registry.h"
-#include "texture_table.h"
-#include "logo_morph_scene.h"
 #include "scene_support.h"
 #include "scene_transform.h"
 #include "shatter_panel.h"
+#include "texture_table.h"
 
 FinalShatterScene::FinalShatterScene() : device(nullptr), panel(nullptr) {}
 

@@ -7,6 +7,8 @@
 #include <jpeglib.h>
 #include <png.h>
 
+#include "texture_slots.h"
+
 std::vector<BYTE> encodeJpeg(UINT width, UINT height, const PixelSource& colour, int quality) {
     jpeg_compress_struct info;
     jpeg_error_mgr errors;
@@ -138,15 +140,13 @@ void writeFileBytes(const std::string& path, const std::vector<BYTE>& bytes) {
 }
 
 void writeTextureStandIns(const std::string& texDir, const PixelSource& colour, const StandInSizes& sizes) {
-    const char* jpgs[] = {"rosetyle", "lajba", "woda1pseudosepia", "pend1-wodospad2", "liqlips", "mosty2",
-                          "wKOVsaw", "symbols", "szlaczek2", "sunover", "kov2", "openingtitle22", "funk",
-                          "kovNEW", "londynNOWY", "port", "enva5", "wody", "zelVaro"};
-    const char* pngs[] = {"pendrak", "text", "tolmen", "ombrel", "kartaNEW", "ludki", "london", "rome",
-                          "berlin", "helsinki", "stockholm", "vienna", "grupy1", "grupy2", "grupy3",
-                          "grupy4", "grupy5", "grupy6", "grupy7", "drzewko"};
     const std::vector<BYTE> photo = encodeJpeg(sizes.photoWidth, sizes.photoHeight, colour, sizes.photoQuality);
     const std::vector<BYTE> card = encodePng(sizes.cardSize, sizes.cardSize, colour, true);
-    for (const char* name : jpgs) writeFileBytes(texDir + "/" + name + ".jpg", photo);
-    for (const char* name : pngs) writeFileBytes(texDir + "/" + name + ".png", card);
-    writeFileBytes(texDir + "/logos.tga", encodeTga(sizes.logoWidth, sizes.logoHeight, colour, false));
+    const std::vector<BYTE> logo = encodeTga(sizes.logoWidth, sizes.logoHeight, colour, false);
+    for (const TextureSlot& entry : textureSlots) {
+        const std::string name = entry.fileName;
+        const std::string extension = name.substr(name.rfind('.') + 1);
+        const std::vector<BYTE>& bytes = extension == "jpg" ? photo : extension == "png" ? card : logo;
+        writeFileBytes(texDir + "/" + name, bytes);
+    }
 }

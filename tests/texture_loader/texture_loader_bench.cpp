@@ -19,6 +19,7 @@
 #include "fake_texture_device.h"
 #include "image_decoders.h"
 #include "image_writers.h"
+#include "texture_slots.h"
 #include "texture_table.h"
 
 namespace {
@@ -102,17 +103,8 @@ int main(int argc, char** argv) {
     double decodingProcess = 0;
     size_t bytes = 0, pixels = 0;
     // The slot list's files, in slot order, as the table loads them.
-    static const char* slotFiles[] = {
-        "tex//rosetyle.jpg", "tex//rosetyle.jpg", "tex//lajba.jpg", "tex//woda1pseudosepia.jpg",
-        "tex//pend1-wodospad2.jpg", "tex//liqlips.jpg", "tex//mosty2.jpg", "tex//wKOVsaw.jpg",
-        "tex//symbols.jpg", "tex//pendrak.png", "tex//szlaczek2.jpg", "tex//sunover.jpg", "tex//logos.tga",
-        "tex//text.png", "tex//tolmen.png", "tex//ombrel.png", "tex//kov2.jpg", "tex//kartaNEW.png",
-        "tex//openingtitle22.jpg", "tex//funk.jpg", "tex//kovNEW.jpg", "tex//londynNOWY.jpg", "tex//ludki.png",
-        "tex//port.jpg", "tex//enva5.jpg", "tex//wody.jpg", "tex//london.png", "tex//rome.png", "tex//berlin.png",
-        "tex//helsinki.png", "tex//stockholm.png", "tex//vienna.png", "tex//grupy1.png", "tex//grupy2.png",
-        "tex//grupy3.png", "tex//grupy4.png", "tex//grupy5.png", "tex//grupy6.png", "tex//grupy7.png",
-        "tex//zelVaro.jpg", "tex//drzewko.png"};
-    for (const char* name : slotFiles) {
+    for (const TextureSlot& entry : textureSlots) {
+        const std::string name = std::string("tex//") + entry.fileName;
         std::vector<BYTE> file = readBytes(name);
         bytes += file.size();
         auto decodeStart = std::chrono::steady_clock::now();
