@@ -12,7 +12,7 @@
 #include <cstring>
 #include <vector>
 
-#include "../../platform/d3d8/bench/d3d8_gl_reference.h"
+#include "d3d8_gl_reference.h"
 #include "d3d_test_device.h"
 
 namespace {

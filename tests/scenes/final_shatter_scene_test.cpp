@@ -2,8 +2,8 @@
 // and the end of the program once the panel is spent.
 #include "final_shatter_scene.h"
 
-#include "scene_test_fixture.h"
 #include "logo_morph_scene.h"
+#include "scene_test_fixture.h"
 #include "shatter_panel.h"
 
 namespace {

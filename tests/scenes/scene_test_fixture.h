@@ -12,11 +12,11 @@
 #include "demo_context.h"
 #include "demo_random.h"
 #include "frame_timer.h"
+#include "mesh_object.h"
 #include "music_clock.h"
+#include "recording_device.h"
 #include "scene_registry.h"
 #include "texture_table.h"
-#include "recording_device.h"
-#include "mesh_object.h"
 
 class SceneFixture : public ::testing::Test {
 protected:

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <vector>
 
-#include "scene_test_fixture.h"
 #include "morph_credits_scene.h"
+#include "scene_test_fixture.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 // frames, labels and ring columns.
 #include <cmath>
 
-#include "middle_scene_fixture.h"
 #include "bridge_cubes_scene.h"
 #include "glass_colonnade_scene.h"
+#include "middle_scene_fixture.h"
 #include "scene_support.h"
 
 namespace {

@@ -2,9 +2,9 @@
 // warped screen, the glow planes from 72 s and scene 10's echoes dissolving.
 #include <cmath>
 
-#include "middle_scene_fixture.h"
 #include "city_cards_scene.h"
 #include "drop_ring_scene.h"
+#include "middle_scene_fixture.h"
 
 namespace {
 

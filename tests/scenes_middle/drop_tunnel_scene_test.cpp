@@ -3,8 +3,8 @@
 // scene 8 at 96 s.
 #include <cmath>
 
-#include "middle_scene_fixture.h"
 #include "drop_tunnel_scene.h"
+#include "middle_scene_fixture.h"
 
 namespace {
 

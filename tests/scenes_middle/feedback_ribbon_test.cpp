@@ -3,9 +3,9 @@
 // their web, and scene 12's one-time preparation of scene 6.
 #include <cmath>
 
-#include "middle_scene_fixture.h"
 #include "feedback_shape_scene.h"
 #include "logo_morph_scene.h"
+#include "middle_scene_fixture.h"
 #include "ribbon_web_scene.h"
 
 namespace {

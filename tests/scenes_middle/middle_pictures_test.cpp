@@ -5,16 +5,16 @@
 
 #include <cstring>
 
+#include "bridge_cubes_scene.h"
+#include "d3d_test_device.h"
+#include "d3dx8math.h"
 #include "demo_context.h"
+#include "drop_tunnel_scene.h"
 #include "frame_timer.h"
+#include "mesh_object.h"
 #include "music_clock.h"
 #include "scene_registry.h"
 #include "texture_table.h"
-#include "d3d_test_device.h"
-#include "d3dx8math.h"
-#include "bridge_cubes_scene.h"
-#include "drop_tunnel_scene.h"
-#include "mesh_object.h"
 
 namespace {
 

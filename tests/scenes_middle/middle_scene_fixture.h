@@ -7,9 +7,9 @@
 #include <string>
 
 #include "d3dx8math.h"
-#include "scene_test_fixture.h"
 #include "feedback_shape_scene.h"
 #include "ribbon_web_scene.h"
+#include "scene_test_fixture.h"
 
 class MiddleSceneFixture : public SceneFixture {
 protected:

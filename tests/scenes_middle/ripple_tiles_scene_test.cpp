@@ -3,8 +3,8 @@
 // scene 3's flyer on top and the white flash from 112.05 s.
 #include <cmath>
 
-#include "middle_scene_fixture.h"
 #include "drop_tunnel_scene.h"
+#include "middle_scene_fixture.h"
 #include "ripple.h"
 #include "ripple_tiles_scene.h"
 

@@ -2,8 +2,8 @@
 // ripples displacing the water grid and the greeting splashes.
 #include <cmath>
 
-#include "middle_scene_fixture.h"
 #include "glass_colonnade_scene.h"
+#include "middle_scene_fixture.h"
 #include "water_drops_scene.h"
 
 namespace {

@@ -6,12 +6,12 @@
 
 #include "demo_context.h"
 #include "frame_timer.h"
+#include "mesh_object.h"
 #include "music_clock.h"
+#include "recording_device.h"
 #include "scene_registry.h"
 #include "texture_table.h"
-#include "recording_device.h"
 #include "title_card_scene.h"
-#include "mesh_object.h"
 
 namespace {
 

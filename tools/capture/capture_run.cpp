@@ -11,7 +11,6 @@
 
 #include "demo_context.h"
 #include "frame_timer.h"
-#include "frame_timer.h"
 #include "main_window.h"
 #include "music_clock.h"
 #include "png_writer.h"

@@ -9,11 +9,11 @@
 #include <cstdio>
 #include <functional>
 
+#include "bench/null_device.h"
 #include "demo_context.h"
 #include "frame_timer.h"
 #include "music_clock.h"
 #include "texture_table.h"
-#include "bench/null_device.h"
 
 using BenchClock = std::chrono::steady_clock;
 

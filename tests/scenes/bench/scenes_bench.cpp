@@ -4,14 +4,14 @@
 // second, through preRender and render as the frame loop calls them.
 #include <cstdio>
 
-#include "scene_registry.h"
-#include "texture_table.h"
 #include "bench/scene_bench_run.h"
 #include "city_cards_scene.h"
 #include "final_shatter_scene.h"
 #include "logo_morph_scene.h"
 #include "morph_credits_scene.h"
+#include "scene_registry.h"
 #include "spinning_rings_scene.h"
+#include "texture_table.h"
 
 int main() {
     NullDevice device;

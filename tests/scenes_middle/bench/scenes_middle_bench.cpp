@@ -5,8 +5,6 @@
 // Run: build-dir/tests/scenes_middle/scenes_middle_bench
 #include <cstdio>
 
-#include "scene_registry.h"
-#include "texture_table.h"
 #include "bench/scene_bench_run.h"
 #include "bridge_cubes_scene.h"
 #include "drop_ring_scene.h"
@@ -15,6 +13,8 @@
 #include "glass_colonnade_scene.h"
 #include "ribbon_web_scene.h"
 #include "ripple_tiles_scene.h"
+#include "scene_registry.h"
+#include "texture_table.h"
 #include "water_drops_scene.h"
 
 int main() {
