@@ -12,7 +12,7 @@
 
 #include <cstdint>
 
-struct TextureRecord;  // app/texture_table.h
+struct TextureRecord;  // app/core/texture_table.h
 
 // System-memory vertex record.
 struct Vertex {

@@ -26,7 +26,7 @@ public:
     HRESULT createDevice(HWND window);      // demo_context.cpp
     void setupRenderStates();               // demo_context.cpp
     // The three below drive the scenes: they are defined on top of the scenes,
-    // in the application (app/demo_frame.cpp and app/scene_registry.cpp).
+    // in the application (app/demo_frame.cpp and app/scene_dispatch.cpp).
     void renderFrame();
     void runPreRender();
     void renderScene();
