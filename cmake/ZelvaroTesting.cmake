@@ -14,7 +14,7 @@ function(zelvaro_add_test name)
   # The environment goes through an "emulator" (env): gtest discovery would
   # split a list-valued ENVIRONMENT property.
   set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR
-    "env;SDL_VIDEODRIVER=offscreen;SDL_AUDIODRIVER=dummy;ASAN_OPTIONS=detect_leaks=0")
+    "env;SDL_VIDEODRIVER=offscreen;SDL_AUDIODRIVER=dummy")
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
