@@ -8,11 +8,13 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "temp_folder.h"
 #include "test_mp3.h"
 
 namespace {
@@ -64,12 +66,15 @@ std::vector<TraceLine> parseTrace(const std::string& text) {
 class CaptureProgramTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        char pattern[] = "/tmp/zelvaro-capture-XXXXXX";
-        folder = mkdtemp(pattern);
-        std::system(("mkdir -p '" + folder + "/msx'").c_str());
+        scratch = new TempFolder("capture");
+        folder = scratch->path();
+        std::filesystem::create_directory(folder + "/msx");
         writeBytes(folder + "/msx/zelvaro.mp3", makeToneMp3(17.0));
     }
-    static void TearDownTestSuite() { std::system(("rm -rf '" + folder + "'").c_str()); }
+    static void TearDownTestSuite() {
+        delete scratch;
+        scratch = nullptr;
+    }
 
     // Runs the capture with `arguments` in the folder; returns its exit code.
     int capture(const std::string& arguments, const std::string& stdoutFile = "/dev/null") {
@@ -80,9 +85,11 @@ protected:
     }
     std::string errors() { return readText(folder + "/stderr.txt"); }
 
+    static TempFolder* scratch;
     static std::string folder;
 };
 
+TempFolder* CaptureProgramTest::scratch = nullptr;
 std::string CaptureProgramTest::folder;
 
 TEST_F(CaptureProgramTest, TraceShowsTheTitleCardThenTheTimelineSwitchingOnTime) {
@@ -180,14 +187,13 @@ TEST_F(CaptureProgramTest, MistakesEndWithAMessage) {
 }
 
 TEST_F(CaptureProgramTest, WithoutMusicNoMusicTimeIsWaitedFor) {
-    char pattern[] = "/tmp/zelvaro-capture-silent-XXXXXX";
-    const std::string silent = mkdtemp(pattern);
+    TempFolder silentFolder("capture-silent");
+    const std::string silent = silentFolder.path();
     const std::string command = "cd '" + silent + "' && '" ZELVARO_CAPTURE_PROGRAM
                                 "' --fps 20 --to 5 --trace > /dev/null 2> errors.txt";
     const int status = std::system(command.c_str());
     EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 1);
     EXPECT_NE(readText(silent + "/errors.txt").find("no music"), std::string::npos);
-    std::system(("rm -rf '" + silent + "'").c_str());
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "show_capture.h"
+#include "temp_folder.h"
 
 namespace {
 
@@ -21,11 +22,8 @@ const std::vector<std::string> oneFrame = {"--fps", "12", "--at", "1.0"};
 
 class ShowCaptureRepeat : public ::testing::Test {
 protected:
-    void SetUp() override {
-        scratch = makeScratchFolder("repeat");
-        ASSERT_FALSE(scratch.empty());
-    }
-    void TearDown() override { removeFolder(scratch); }
+    TempFolder scratchFolder{"repeat"};
+    const std::string scratch = scratchFolder.path();
 
     // One frame captured into a folder of its own; the path of its PNG file.
     std::string captureOne(const std::string& program, const std::string& name,
@@ -44,8 +42,6 @@ protected:
         EXPECT_EQ(files.size(), 1u) << name;
         return files.empty() ? std::string() : files.front();
     }
-
-    std::string scratch;
 };
 
 std::vector<char> fileBytes(const std::string& path) {

@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -73,17 +72,6 @@ CaptureResult runCapture(const std::string& program, const std::vector<std::stri
     result.output = readWholeFile(outPath);
     result.errors = readWholeFile(errPath);
     return result;
-}
-
-std::string makeScratchFolder(const std::string& tag) {
-    std::string pattern = (std::filesystem::temp_directory_path() / ("zelvaro-" + tag + "-XXXXXX")).string();
-    if (mkdtemp(pattern.data()) == nullptr) return std::string();
-    return pattern;
-}
-
-void removeFolder(const std::string& path) {
-    std::error_code ignored;
-    if (!path.empty()) std::filesystem::remove_all(path, ignored);
 }
 
 bool readGoldenList(const std::string& path, std::vector<GoldenFrame>* frames, std::string* error) {

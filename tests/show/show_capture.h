@@ -32,9 +32,6 @@ struct CaptureResult {
 CaptureResult runCapture(const std::string& program, const std::vector<std::string>& arguments,
                          const std::string& folder, const std::string& scratch);
 
-// A fresh, empty temporary folder, removed again by removeFolder.
-std::string makeScratchFolder(const std::string& tag);
-void removeFolder(const std::string& path);
 
 // One golden frame: a moment of one scene, on the music clock or, for the
 // title card, on the frame clock before the music starts.

@@ -13,11 +13,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "show_capture.h"
+#include "temp_folder.h"
 
 namespace {
 
@@ -52,10 +54,9 @@ struct WholeShowRun {
     std::vector<TraceFrame> trace;
     std::vector<GoldenFrame> goldens;
     long handOverFrame = -1;
+    std::unique_ptr<TempFolder> scratchFolder;
     std::string scratch;
     std::string pictures;
-
-    ~WholeShowRun() { removeFolder(scratch); }
 
     void make() {
         std::string error;
@@ -63,9 +64,10 @@ struct WholeShowRun {
             problem = error;
             return;
         }
-        scratch = makeScratchFolder("show");
+        scratchFolder = std::make_unique<TempFolder>("show");
+        scratch = scratchFolder->path();
         pictures = scratch + "/frames";
-        if (scratch.empty() || !std::filesystem::create_directory(pictures)) {
+        if (!std::filesystem::create_directory(pictures)) {
             problem = "cannot make a temporary folder";
             return;
         }

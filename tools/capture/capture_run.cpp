@@ -188,7 +188,24 @@ bool CaptureRun::capturePicture(std::string* error) {
     } else {
         char name[32];
         std::snprintf(name, sizeof name, "/frame_%06ld.png", frameNumber);
-        ok = writePng(options.out + name, width, height, pixels, locked.Pitch, error);
+        // The picture without its alpha, as B, G, R rows.
+        bgr.resize(size_t(width) * size_t(height) * 3);
+        for (int y = 0; y < height; ++y) {
+            const unsigned char* source = pixels + size_t(y) * size_t(locked.Pitch);
+            unsigned char* target = &bgr[size_t(y) * size_t(width) * 3];
+            for (int x = 0; x < width; ++x) {
+                target[x * 3 + 0] = source[x * 4 + 0];
+                target[x * 3 + 1] = source[x * 4 + 1];
+                target[x * 3 + 2] = source[x * 4 + 2];
+            }
+        }
+        PngPicture picture;
+        picture.width = width;
+        picture.height = height;
+        picture.layout = PngLayout::Bgr;
+        picture.pixels = bgr.data();
+        picture.fast = true;
+        ok = writePngFile(options.out + name, picture, error);
     }
     readback->UnlockRect();
     if (ok) ++picturesWritten;

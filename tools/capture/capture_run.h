@@ -48,6 +48,7 @@ private:
     long framesWithoutMusicChange = 0;
     bool finished = false;
     std::vector<unsigned char> framePcm;
+    std::vector<unsigned char> bgr;  // one picture without alpha, for the PNG files
     std::unique_ptr<VideoWriter> video;
     IDirect3DSurface8* readback = nullptr;
     double progressShownAt = -1;
