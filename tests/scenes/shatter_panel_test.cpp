@@ -136,11 +136,10 @@ TEST_F(ShatterPanelTest, StripScrollsItsTextureAlongTheStripAndDrawsWithoutDepth
 
     device.clearCalls();
     strip.draw();
-    const std::vector<std::string> states = device.callTexts({"SetRenderState"});
-    ASSERT_FALSE(states.empty());
-    EXPECT_EQ(states.front(), "SetRenderState(D3DRS_ZENABLE, 0)");
-    EXPECT_EQ(device.last("DrawPrimitive")->args[2], 2u);
-    EXPECT_EQ(device.last("SetRenderState")->text, "SetRenderState(D3DRS_FILLMODE, 3)");
+    ASSERT_EQ(device.draws.size(), 1u);
+    EXPECT_EQ(device.draws[0].state.renderState(D3DRS_ZENABLE), DWORD(FALSE));
+    EXPECT_EQ(device.draws[0].primitiveCount, 2u);
+    EXPECT_EQ(device.state.renderState(D3DRS_FILLMODE), DWORD(D3DFILL_SOLID)) << "left solid";
 }
 
 }  // namespace

@@ -16,7 +16,7 @@
 
 #include "d3d_test_device.h"
 #include "demo_context.h"
-#include "fake_texture_device.h"
+#include "recording_device.h"
 #include "image_decoders.h"
 #include "image_writers.h"
 #include "texture_slots.h"
@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    FakeTextureDevice fakeDevice;
+    RecordingDevice fakeDevice;
     TestDevice real;
     if (!fake && !createTestDevice(64, 64, &real)) {
         printf("no real device (%s): using the in-memory one\n", real.error.c_str());

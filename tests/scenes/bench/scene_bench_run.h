@@ -1,5 +1,5 @@
 // What the scene benchmarks share: the demo context over a device that draws
-// nothing, and the run of one scene through its stretch of the music at 60
+// and records nothing, and the run of one scene through its stretch of the music at 60
 // frames per second, printed as frame count, mean and worst milliseconds.
 #ifndef ZELVARO_TESTS_SCENES_BENCH_SCENE_BENCH_RUN_H
 #define ZELVARO_TESTS_SCENES_BENCH_SCENE_BENCH_RUN_H
@@ -9,10 +9,10 @@
 #include <cstdio>
 #include <functional>
 
-#include "bench/null_device.h"
 #include "demo_context.h"
 #include "frame_timer.h"
 #include "music_clock.h"
+#include "recording_device.h"
 #include "texture_table.h"
 
 using BenchClock = std::chrono::steady_clock;
@@ -22,9 +22,10 @@ inline double benchMillisecondsSince(BenchClock::time_point start) {
     return std::chrono::duration<double, std::milli>(BenchClock::now() - start).count();
 }
 
-// The demo context the scenes read: the null device and a render-target
-// record, with the texture table ready.
-inline void prepareBenchDemo(NullDevice* device, TextureRecord* target) {
+// The demo context the scenes read: the test device with its recording off
+// and a render-target record, with the texture table ready.
+inline void prepareBenchDemo(RecordingDevice* device, TextureRecord* target) {
+    device->recording = false;
     demoContext = new DemoContext();
     demoContext->device = device;
     demoContext->renderTarget = target;

@@ -14,7 +14,7 @@
 #include "texture_table.h"
 
 int main() {
-    NullDevice device;
+    RecordingDevice device;
     TextureRecord target{};
     prepareBenchDemo(&device, &target);
 

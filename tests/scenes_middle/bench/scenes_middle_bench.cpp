@@ -18,7 +18,7 @@
 #include "water_drops_scene.h"
 
 int main() {
-    NullDevice device;
+    RecordingDevice device;
     TextureRecord target{};
     prepareBenchDemo(&device, &target);
 
