@@ -1,10 +1,9 @@
 // CPU time per frame of scenes 2, 3, 8, 9, 4, 11, 1 and 12: their animation,
 // the toolkit's CPU deformations and every buffer rewrite, on a device that
 // draws nothing. Each scene plays its own stretch of the music at 60 frames
-// per second, through preRender and render as the frame loop calls them.
+// per second, through preRender and render as the frame loop calls them (one
+// Google Benchmark per scene).
 // Run: build-dir/tests/scenes_middle/scenes_middle_bench
-#include <cstdio>
-
 #include "bench/scene_bench_run.h"
 #include "bridge_cubes_scene.h"
 #include "drop_ring_scene.h"
@@ -17,12 +16,11 @@
 #include "texture_table.h"
 #include "water_drops_scene.h"
 
-int main() {
+int main(int argc, char** argv) {
     RecordingDevice device;
     TextureRecord target{};
     prepareBenchDemo(&device, &target);
 
-    const BenchClock::time_point buildStart = BenchClock::now();
     FeedbackShapeScene* feedback = new FeedbackShapeScene();
     feedback->init(&device);
     DropRingScene* dropRings = new DropRingScene();
@@ -39,7 +37,6 @@ int main() {
     water->init(&device);
     RibbonWebScene* ribbons = new RibbonWebScene();
     ribbons->init(&device);
-    std::printf("building the eight scenes: %.1f ms\n", benchMillisecondsSince(buildStart));
     sceneRegistry.scene1 = feedback;
     sceneRegistry.scene2 = dropRings;
     sceneRegistry.scene3 = tunnel;
@@ -49,14 +46,16 @@ int main() {
     sceneRegistry.scene11 = water;
     sceneRegistry.scene12 = ribbons;
 
-    playSceneWithPreRender("scene 2, drop rings", 64.5f, 80.0f, dropRings);
-    playScene("scene 3, drop tunnel", 80.0f, 96.0f, [&] { tunnel->render(); });
-    playSceneWithPreRender("scene 8, ripple tiles", 96.0f, 112.2f, tiles);
-    playSceneWithPreRender("scene 9, bridge cubes", 112.2f, 120.2f, bridges);
-    playScene("scene 4, glass colonnade", 120.2f, 128.2f, [&] { colonnade->render(); });
-    playScene("scene 11, water drops", 144.0f, 160.0f, [&] { water->render(); });
-    playSceneWithPreRender("scene 1, feedback shape", 160.0f, 168.0f, feedback);
-    playScene("scene 12, ribbon web", 168.0f, 176.0f, [&] { ribbons->render(); });
+    registerSceneWithPreRender("scene 2, drop rings", 64.5f, 80.0f, dropRings);
+    registerScene("scene 3, drop tunnel", 80.0f, 96.0f, [&] { tunnel->render(); });
+    registerSceneWithPreRender("scene 8, ripple tiles", 96.0f, 112.2f, tiles);
+    registerSceneWithPreRender("scene 9, bridge cubes", 112.2f, 120.2f, bridges);
+    registerScene("scene 4, glass colonnade", 120.2f, 128.2f, [&] { colonnade->render(); });
+    registerScene("scene 11, water drops", 144.0f, 160.0f, [&] { water->render(); });
+    registerSceneWithPreRender("scene 1, feedback shape", 160.0f, 168.0f, feedback);
+    registerScene("scene 12, ribbon web", 168.0f, 176.0f, [&] { ribbons->render(); });
+
+    runSceneBenchmarks(argc, argv);
 
     delete ribbons;
     delete water;
