@@ -41,6 +41,18 @@ void expectStates(const DeviceState& state, const RenderStates& renderStates, co
     }
 }
 
+// The one draw of a whole buffer: its primitives, from vertex 0, with the
+// buffer bound as stream 0 and its vertex format as the vertex shader.
+void expectWholeBufferDraw(const RecordedDraw& draw, D3DPRIMITIVETYPE type, UINT primitives,
+                           IDirect3DVertexBuffer8* buffer, UINT stride, DWORD fvf) {
+    EXPECT_EQ(draw.primitiveType, type);
+    EXPECT_EQ(draw.startVertex, 0u);
+    EXPECT_EQ(draw.primitiveCount, primitives);
+    EXPECT_EQ(draw.state.streamSource, buffer);
+    EXPECT_EQ(draw.state.streamStride, stride);
+    EXPECT_EQ(draw.state.vertexShader, fvf);
+}
+
 // What render and renderLines leave behind: the states every object expects.
 const RenderStates restoredRenderStates = {
     {D3DRS_ZENABLE, TRUE},     {D3DRS_ALPHABLENDENABLE, FALSE}, {D3DRS_CULLMODE, D3DCULL_CCW},
@@ -80,12 +92,7 @@ protected:
 TEST_F(ToolkitRenderCalls, PlainMeshDrawsItsBufferAndRestoresTheDefaults) {
     mesh.render();
     const RecordedDraw& draw = onlyDraw();
-    EXPECT_EQ(draw.primitiveType, D3DPT_TRIANGLELIST);
-    EXPECT_EQ(draw.startVertex, 0u);
-    EXPECT_EQ(draw.primitiveCount, 24u);
-    EXPECT_EQ(draw.state.streamSource, mesh.vertexBuffer);
-    EXPECT_EQ(draw.state.streamStride, 32u);
-    EXPECT_EQ(draw.state.vertexShader, texturedVertexFvf);
+    expectWholeBufferDraw(draw, D3DPT_TRIANGLELIST, 24, mesh.vertexBuffer, 32, texturedVertexFvf);
     EXPECT_EQ(draw.state.texture(0), nullptr);
     EXPECT_EQ(draw.state.texture(1), nullptr);
     expectStates(draw.state,
@@ -120,10 +127,7 @@ TEST_F(ToolkitRenderCalls, StageSetupsTexturesAndFlagsReachTheDraw) {
     mesh.wireframe = 1;
     mesh.render();
     const RecordedDraw& draw = onlyDraw();
-    EXPECT_EQ(draw.primitiveType, D3DPT_TRIANGLELIST);
-    EXPECT_EQ(draw.primitiveCount, 24u);
-    EXPECT_EQ(draw.state.streamSource, mesh.vertexBuffer);
-    EXPECT_EQ(draw.state.vertexShader, texturedVertexFvf);
+    expectWholeBufferDraw(draw, D3DPT_TRIANGLELIST, 24, mesh.vertexBuffer, 32, texturedVertexFvf);
     EXPECT_EQ(draw.state.texture(0), picture);
     EXPECT_EQ(draw.state.texture(1), reflection);
     // The first record's blend factors; the second texture's own are not used.
@@ -225,11 +229,7 @@ TEST_F(ToolkitRenderCalls, FlatCopyDrawsUntexturedAndAlphaBlended) {
     mesh.depthTestOff = 1;
     mesh.renderFlat();
     const RecordedDraw& draw = onlyDraw();
-    EXPECT_EQ(draw.primitiveType, D3DPT_TRIANGLELIST);
-    EXPECT_EQ(draw.primitiveCount, 24u);
-    EXPECT_EQ(draw.state.streamSource, mesh.flatVertexBuffer);
-    EXPECT_EQ(draw.state.streamStride, 16u);
-    EXPECT_EQ(draw.state.vertexShader, flatVertexFvf);
+    expectWholeBufferDraw(draw, D3DPT_TRIANGLELIST, 24, mesh.flatVertexBuffer, 16, flatVertexFvf);
     EXPECT_EQ(draw.state.texture(0), nullptr);
     EXPECT_EQ(draw.state.texture(1), nullptr);
     expectStates(draw.state,
@@ -263,12 +263,7 @@ TEST_F(ToolkitRenderCalls, LinesDrawAdditivelyIgnoringTexturesSetupsAndWireframe
     device.clearCalls();
     burst.renderLines();
     const RecordedDraw& draw = onlyDraw();
-    EXPECT_EQ(draw.primitiveType, D3DPT_LINELIST);
-    EXPECT_EQ(draw.startVertex, 0u);
-    EXPECT_EQ(draw.primitiveCount, 18u);
-    EXPECT_EQ(draw.state.streamSource, burst.vertexBuffer);
-    EXPECT_EQ(draw.state.streamStride, 16u);
-    EXPECT_EQ(draw.state.vertexShader, flatVertexFvf);
+    expectWholeBufferDraw(draw, D3DPT_LINELIST, 18, burst.vertexBuffer, 16, flatVertexFvf);
     EXPECT_EQ(draw.state.texture(0), nullptr);
     EXPECT_EQ(draw.state.texture(1), nullptr);
     expectStates(draw.state,
