@@ -3,7 +3,7 @@
 // draws nothing. Each scene plays its own stretch of the music at 60 frames
 // per second, through preRender and render as the frame loop calls them (one
 // Google Benchmark per scene).
-// Run: build-dir/tests/scenes_middle/scenes_middle_bench
+// Run: build-dir/tests/scenes/scenes_middle_bench
 #include "bench/scene_bench_run.h"
 #include "bridge_cubes_scene.h"
 #include "drop_ring_scene.h"
