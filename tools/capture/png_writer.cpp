@@ -8,13 +8,12 @@
 #include <cstring>
 #include <vector>
 
-bool writePng(const std::string& path, int width, int height, const unsigned char* bgra,
-              int pitch, std::string* error) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
-        *error = "cannot write " + path + ": " + std::strerror(errno);
-        return false;
-    }
+#include "partial_file.h"
+
+namespace {
+
+// The PNG into an open file; false when libpng fails.
+bool encodePng(std::FILE* file, int width, int height, const unsigned char* bgra, int pitch) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     std::vector<unsigned char> row(size_t(width) * 3);
@@ -41,7 +40,25 @@ bool writePng(const std::string& path, int width, int height, const unsigned cha
         png_write_end(png, nullptr);
     }
     png_destroy_write_struct(png ? &png : nullptr, info ? &info : nullptr);
-    if (std::fclose(file) != 0) ok = false;
-    if (!ok) *error = "cannot write " + path;
     return ok;
+}
+
+}  // namespace
+
+bool writePng(const std::string& path, int width, int height, const unsigned char* bgra,
+              int pitch, std::string* error) {
+    const std::string partial = partialName(path);
+    std::FILE* file = std::fopen(partial.c_str(), "wb");
+    if (file == nullptr) {
+        *error = "cannot write " + partial + ": " + std::strerror(errno);
+        return false;
+    }
+    bool ok = encodePng(file, width, height, bgra, pitch);
+    if (std::fclose(file) != 0) ok = false;
+    if (!ok) {
+        *error = "cannot write " + partial;
+        std::remove(partial.c_str());
+        return false;
+    }
+    return completePartial(path, error);
 }
