@@ -246,6 +246,35 @@ TEST_F(CaptureProgramTest, AKilledCaptureLeavesNoTruncatedPicture) {
     EXPECT_GE(whole, 1);
 }
 
+// A crash (here a segmentation fault sent once the show runs) still ends the
+// program by its signal, after a word on the likely cause and its workaround.
+TEST_F(CaptureProgramTest, ACrashEndsByItsSignalWithAHint) {
+    int output[2];
+    ASSERT_EQ(pipe(output), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        if (chdir(folder.c_str()) != 0) _exit(126);
+        dup2(output[1], STDOUT_FILENO);
+        const int errors = open("crash-errors.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(errors, STDERR_FILENO);
+        close(output[0]);
+        execl(ZELVARO_CAPTURE_PROGRAM, ZELVARO_CAPTURE_PROGRAM, "--fps", "20", "--to", "15", "--trace",
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    ASSERT_GT(child, 0);
+    close(output[1]);
+    char first = 0;
+    const bool running = read(output[0], &first, 1) == 1;  // the first trace line is on its way
+    kill(child, SIGSEGV);
+    int status = 0;
+    waitpid(child, &status, 0);
+    close(output[0]);
+    ASSERT_TRUE(running);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGSEGV) << "status " << status;
+    EXPECT_NE(readText(folder + "/crash-errors.txt").find("LP_NUM_THREADS=0"), std::string::npos);
+}
+
 TEST_F(CaptureProgramTest, MistakesEndWithAMessage) {
     EXPECT_EQ(capture("--fps 5 --trace"), 2);
     EXPECT_NE(errors().find("zelvaro-capture: --fps takes"), std::string::npos) << errors();
