@@ -58,34 +58,29 @@ void expectPicture(const std::vector<BYTE>& file, D3DFORMAT format, const char* 
     }
 }
 
-const UINT longHeaders[] = {40, 108, 124};
-
-TEST(BmpLongHeaders, SixteenBitRgbUsesFiveFiveFive) {
-    // Blue, white / red, green as X1R5G5B5 words, rows padded to 4 bytes.
-    const std::vector<BYTE> rows = {0x1F, 0x00, 0xFF, 0x7F, 0x00, 0x7C, 0xE0, 0x03};
-    for (UINT size : longHeaders) {
-        std::string what = "header of " + std::to_string(size) + " bytes";
-        expectPicture(bmpFile(size, 16, rows), D3DFMT_X1R5G5B5, what.c_str());
+// The same rows behind each kind of information header: 40 bytes (the
+// common one, no masks), 108 (V4) and 124 (V5).
+void expectEveryHeaderGivesThePicture(WORD bitCount, const std::vector<BYTE>& rows, D3DFORMAT format) {
+    for (UINT size : {40u, 108u, 124u}) {
+        const std::string what = "header of " + std::to_string(size) + " bytes";
+        expectPicture(bmpFile(size, bitCount, rows), format, what.c_str());
     }
 }
 
+TEST(BmpLongHeaders, SixteenBitRgbUsesFiveFiveFive) {
+    // Blue, white / red, green as X1R5G5B5 words, rows padded to 4 bytes.
+    expectEveryHeaderGivesThePicture(16, {0x1F, 0x00, 0xFF, 0x7F, 0x00, 0x7C, 0xE0, 0x03}, D3DFMT_X1R5G5B5);
+}
+
 TEST(BmpLongHeaders, TwentyFourBitRgbIsBlueGreenRed) {
-    const std::vector<BYTE> rows = {255, 0,   0, 255, 255, 255, 0, 0,
-                                    0,   0, 255, 0,   255, 0,   0, 0};
-    for (UINT size : longHeaders) {
-        std::string what = "header of " + std::to_string(size) + " bytes";
-        expectPicture(bmpFile(size, 24, rows), D3DFMT_R8G8B8, what.c_str());
-    }
+    expectEveryHeaderGivesThePicture(24, {255, 0, 0, 255, 255, 255, 0, 0, 0, 0, 255, 0, 255, 0, 0, 0},
+                                     D3DFMT_R8G8B8);
 }
 
 TEST(BmpLongHeaders, ThirtyTwoBitRgbUsesEightEightEight) {
     // The fourth byte is unused in BI_RGB images: 0 must not make them transparent.
-    const std::vector<BYTE> rows = {255, 0,   0, 0, 255, 255, 255, 0,
-                                    0,   0, 255, 0, 0,   255, 0,   0};
-    for (UINT size : longHeaders) {
-        std::string what = "header of " + std::to_string(size) + " bytes";
-        expectPicture(bmpFile(size, 32, rows), D3DFMT_X8R8G8B8, what.c_str());
-    }
+    expectEveryHeaderGivesThePicture(32, {255, 0, 0, 0, 255, 255, 255, 0, 0, 0, 255, 0, 0, 255, 0, 0},
+                                     D3DFMT_X8R8G8B8);
 }
 
 }  // namespace
