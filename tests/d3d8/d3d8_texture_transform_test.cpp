@@ -86,6 +86,9 @@ TEST_F(TextureTransformTest, CountTwoAppliesTheMatrixWithTheThirdRowAsTranslatio
 }
 
 TEST_F(TextureTransformTest, ProjectedDividesByTheLastCoordinate) {
+    D3DCAPS8 caps{};
+    device->GetDeviceCaps(&caps);
+    EXPECT_TRUE(caps.TextureCaps & D3DPTEXTURECAPS_PROJECTED);
     // The third result is 1 * 2: u and v are halved, so the top-left texel fills everything.
     D3DMATRIX matrix = identity();
     matrix._33 = 2.0f;
