@@ -36,8 +36,11 @@ function(zelvaro_add_test name)
     ZELVARO_BINARY_DIR="${CMAKE_BINARY_DIR}"
     ZELVARO_SHARED_DIR="${CMAKE_SOURCE_DIR}/../shared")
   # The environment goes through an "emulator" (env): gtest discovery would
-  # split a list-valued ENVIRONMENT property.
-  set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "env;${ZELVARO_TEST_ENVIRONMENT}")
+  # split a list-valued ENVIRONMENT property. LP_NUM_THREADS=0: the software
+  # driver rasterizes on the calling thread, clear of its fence race
+  # (README, Troubleshooting).
+  set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR
+    "env;${ZELVARO_TEST_ENVIRONMENT};LP_NUM_THREADS=0")
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60

@@ -199,7 +199,9 @@ void WaterDropsScene::update() {
         layerPositions[3].y = layerPositions[0].x;
         if (waterAlpha < 255.0f) {
             waterAlpha += 90.0f * dt;
-            if (waterAlpha > 255.0f) {
+            // Reaching 255 ends the intro: at some frame rates (24 fps) the sum
+            // lands on 255 exactly and would never pass it.
+            if (waterAlpha >= 255.0f) {
                 waterAlpha = 255.0f;
                 introActive = false;
             }

@@ -29,7 +29,7 @@ class D3d8VertexBuffer;
 // Groups of state sent to GL together.
 enum D3d8Dirty : unsigned {
     kD3d8DirtyProgram = 1u << 0,    // anything in the program key
-    kD3d8DirtyMatrix = 1u << 1,     // world, view, projection
+    kD3d8DirtyMatrix = 1u << 1,     // world, view, projection, texture transforms
     kD3d8DirtyViewport = 1u << 2,   // viewport, depth range, pixel offset
     kD3d8DirtyDepth = 1u << 3,      // ZENABLE, ZWRITEENABLE, ZFUNC
     kD3d8DirtyBlend = 1u << 4,      // ALPHABLENDENABLE, SRCBLEND, DESTBLEND, COLORWRITEENABLE
@@ -206,6 +206,7 @@ private:
     GLuint unitTextures[kD3d8StageCount] = {};
     GLuint unitSamplers[kD3d8StageCount] = {};
     bool blendEnabled = false;
+    bool depthClampEnabled = false;
     GLenum blendSource = GL_ONE;
     GLenum blendDestination = GL_ZERO;
     GLenum blendOperation = GL_FUNC_ADD;

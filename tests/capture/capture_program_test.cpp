@@ -1,7 +1,12 @@
 // zelvaro-capture as a user runs it, in a folder with a made-up soundtrack
 // (and no images: the title card shows as a white card on black).
+#include <dirent.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <png.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/inotify.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -45,6 +50,19 @@ std::string readText(const std::string& path) {
     std::stringstream text;
     text << file.rdbuf();
     return text.str();
+}
+
+// Names of the files in `dir` that contain `part`.
+std::vector<std::string> filesIn(const std::string& dir, const std::string& part) {
+    std::vector<std::string> names;
+    if (DIR* listing = opendir(dir.c_str())) {
+        while (const dirent* entry = readdir(listing)) {
+            const std::string name = entry->d_name;
+            if (name.find(part) != std::string::npos) names.push_back(name);
+        }
+        closedir(listing);
+    }
+    return names;
 }
 
 struct TraceLine {
@@ -176,7 +194,92 @@ TEST_F(CaptureProgramTest, AVideoCarriesPicturesAndMusicOfTheRange) {
     EXPECT_NE(streams.find("codec_type=video|width=1024|height=768|nb_frames=21"), std::string::npos)
         << streams;
     EXPECT_NE(streams.find("codec_type=audio"), std::string::npos) << streams;
-    EXPECT_TRUE(readText(folder + "/clip.mp4.video.mp4").empty()) << "no leftovers";
+    EXPECT_EQ(filesIn(folder, ".partial"), std::vector<std::string>{}) << "no leftovers";
+}
+
+// A capture killed the moment a picture file appears under its own name
+// leaves only whole pictures: each is written under another name first.
+TEST_F(CaptureProgramTest, AKilledCaptureLeavesNoTruncatedPicture) {
+    const std::string out = folder + "/killed";
+    ASSERT_EQ(std::system(("rm -rf '" + out + "' && mkdir '" + out + "'").c_str()), 0);
+    const int watch = inotify_init();
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(inotify_add_watch(watch, out.c_str(), IN_CREATE | IN_MOVED_TO), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        if (chdir(folder.c_str()) != 0) _exit(126);
+        const int quiet = open("/dev/null", O_WRONLY);
+        dup2(quiet, STDOUT_FILENO);
+        dup2(quiet, STDERR_FILENO);
+        execl(ZELVARO_CAPTURE_PROGRAM, ZELVARO_CAPTURE_PROGRAM, "--fps", "20", "--to", "5", "--out", "killed",
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    ASSERT_GT(child, 0);
+    bool seen = false;
+    bool ended = false;
+    alignas(inotify_event) char events[4096];
+    // (Polled, so that a capture that ends without a picture ends the wait too.)
+    while (!seen && !ended) {
+        pollfd ready{watch, POLLIN, 0};
+        if (poll(&ready, 1, 200) <= 0) {
+            ended = waitpid(child, nullptr, WNOHANG) == child;
+            continue;
+        }
+        const ssize_t length = read(watch, events, sizeof events);
+        if (length <= 0) break;
+        for (ssize_t at = 0; at < length;) {
+            const inotify_event* event = reinterpret_cast<const inotify_event*>(events + at);
+            const std::string name = event->len > 0 ? event->name : "";
+            if (name.size() > 4 && name.compare(name.size() - 4, 4, ".png") == 0 &&
+                name.find(".partial") == std::string::npos)
+                seen = true;
+            at += ssize_t(sizeof(inotify_event) + event->len);
+        }
+    }
+    if (!ended) {
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+    }
+    close(watch);
+    ASSERT_TRUE(seen) << "no picture appeared";
+    int whole = 0;
+    for (const std::string& name : filesIn(out, ".png")) {
+        if (name.find(".partial") != std::string::npos) continue;
+        const Picture picture = readPng(out + "/" + name);
+        EXPECT_EQ(picture.width, 1024u) << name << " is not a whole picture";
+        ++whole;
+    }
+    EXPECT_GE(whole, 1);
+}
+
+// A crash (here a segmentation fault sent once the show runs) still ends the
+// program by its signal, after a word on the likely cause and its workaround.
+TEST_F(CaptureProgramTest, ACrashEndsByItsSignalWithAHint) {
+    int output[2];
+    ASSERT_EQ(pipe(output), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        if (chdir(folder.c_str()) != 0) _exit(126);
+        dup2(output[1], STDOUT_FILENO);
+        const int errors = open("crash-errors.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(errors, STDERR_FILENO);
+        close(output[0]);
+        execl(ZELVARO_CAPTURE_PROGRAM, ZELVARO_CAPTURE_PROGRAM, "--fps", "20", "--to", "15", "--trace",
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    ASSERT_GT(child, 0);
+    close(output[1]);
+    char first = 0;
+    const bool running = read(output[0], &first, 1) == 1;  // the first trace line is on its way
+    kill(child, SIGSEGV);
+    int status = 0;
+    waitpid(child, &status, 0);
+    close(output[0]);
+    ASSERT_TRUE(running);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGSEGV) << "status " << status;
+    EXPECT_NE(readText(folder + "/crash-errors.txt").find("LP_NUM_THREADS=0"), std::string::npos);
 }
 
 TEST_F(CaptureProgramTest, MistakesEndWithAMessage) {

@@ -121,6 +121,20 @@ TEST_F(WaterDropsSceneTest, IntroDrawsSceneFourUntilTheWaterIsOpaque) {
     EXPECT_EQ(drawsFrom(scene->layerMeshes[0].vertexBuffer), 0);
 }
 
+TEST_F(WaterDropsSceneTest, IntroEndsAtTwentyFourFramesPerSecond) {
+    // At 24 frames per second every frame adds exactly 3.75 to the alpha, so
+    // the sum reaches 255 exactly after 68 frames: the intro must end there
+    // rather than wait for the alpha to pass 255, which it never does.
+    const float dt = 1.0f / 24.0f;
+    ASSERT_EQ(90.0f * dt, 3.75f);
+    int frames = 0;
+    for (float t = 144.0f; scene->introActive && frames < 200; t += dt, ++frames) frame(dt, t);
+    EXPECT_FALSE(scene->introActive);
+    EXPECT_EQ(frames, 68);
+    EXPECT_EQ(scene->waterAlpha, 255.0f);
+    EXPECT_EQ(alphaOf(bufferColor(scene->waterMesh)), 255u);
+}
+
 TEST_F(WaterDropsSceneTest, SplashCopiesDriftApartWhileFading) {
     play(144.0f, 146.25f);
     ASSERT_TRUE(scene->splashVisible[0]);

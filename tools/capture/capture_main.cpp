@@ -1,6 +1,7 @@
 // zelvaro-capture: the show rendered offscreen on a virtual clock, frame by
 // frame, into PNG files or a .mp4 file, and traced.
 #include <audio_virtual.h>
+#include <signal.h>
 #include <unistd.h>
 #include <windows.h>
 
@@ -36,6 +37,35 @@ int runOtherBuild(int size, char** argv) {
     return 1;
 }
 
+// A crash: a word on the likely cause before the crash takes its course.
+// Mesa's software driver (llvmpipe, Debian 12) has a rare race in its fences
+// that corrupts the heap; the files written so far are whole (partial_file.h).
+constexpr int crashSignals[] = {SIGSEGV, SIGBUS, SIGABRT};
+struct sigaction previousActions[3];
+
+void onCrash(int signal, siginfo_t* info, void*) {
+    static const char message[] =
+        "\nzelvaro-capture: crashed. With Mesa's software OpenGL driver (llvmpipe) this is\n"
+        "  most likely its known fence race; LP_NUM_THREADS=0 avoids it (README.md,\n"
+        "  Troubleshooting). The pictures written so far are complete.\n";
+    const ssize_t written = write(STDERR_FILENO, message, sizeof message - 1);
+    (void)written;
+    // The previous handling (the default, or a sanitizer's) takes over: a
+    // faulting instruction runs again; a sent signal is sent again.
+    for (int i = 0; i < 3; ++i) {
+        if (crashSignals[i] == signal) sigaction(signal, &previousActions[i], nullptr);
+    }
+    if (info->si_code <= 0) raise(signal);
+}
+
+void explainCrashes() {
+    struct sigaction action {};
+    action.sa_sigaction = onCrash;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_SIGINFO;
+    for (int i = 0; i < 3; ++i) sigaction(crashSignals[i], &action, &previousActions[i]);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -54,6 +84,7 @@ int main(int argc, char** argv) {
     // No screen and no sound device: the picture stays offscreen, the
     // music position moves with the frames.
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    explainCrashes();
     virtualClockStart(options.fps);
     audioUseVirtualOutput();
 

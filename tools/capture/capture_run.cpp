@@ -13,6 +13,7 @@
 #include "frame_timer.h"
 #include "main_window.h"
 #include "music_clock.h"
+#include "partial_file.h"
 #include "png_writer.h"
 #include "scene_registry.h"
 #include "virtual_clock.h"
@@ -205,7 +206,10 @@ bool CaptureRun::capturePicture(std::string* error) {
         picture.layout = PngLayout::Bgr;
         picture.pixels = bgr.data();
         picture.fast = true;
-        ok = writePngFile(options.out + name, picture, error);
+        // written under a partial name, renamed when complete
+        const std::string path = options.out + name;
+        ok = writePngFile(partialName(path), picture, error) && completePartial(path, error);
+        if (!ok) std::remove(partialName(path).c_str());
     }
     readback->UnlockRect();
     if (ok) ++picturesWritten;

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "partial_file.h"
+
 namespace {
 
 // Runs ffmpeg with `arguments`; with `input` it gets a pipe to its standard input.
@@ -71,17 +73,20 @@ void putLittle(std::FILE* file, uint32_t value, int bytes) {
 
 VideoWriter::~VideoWriter() {
     if (pipe != nullptr) std::fclose(pipe);
-    if (encoder > 0) {
+    if (encoder > 0) {  // never finished: nothing of it is kept
         kill(encoder, SIGTERM);
         waitpid(encoder, nullptr, 0);
+        std::remove(videoOnlyPath.c_str());
     }
 }
 
 bool VideoWriter::open(const std::string& target, int pictureWidth, int pictureHeight, int fps,
                        std::string* error) {
     path = target;
-    videoOnlyPath = target + ".video.mp4";
-    wavePath = target + ".music.wav";
+    // Everything is written under partial names; the muxed file is renamed
+    // to `target` when it is complete.
+    videoOnlyPath = partialName(target + ".video.mp4");
+    wavePath = partialName(target + ".music.wav");
     width = pictureWidth;
     height = pictureHeight;
     row.resize(size_t(width) * 4);
@@ -149,10 +154,11 @@ bool VideoWriter::finish(std::string* error) {
     if (ok) {
         const pid_t mux = startFfmpeg({"-y", "-loglevel", "error", "-i", videoOnlyPath, "-i",
                                        wavePath, "-map", "0:v", "-map", "1:a", "-c:v", "copy",
-                                       "-c:a", "aac", "-b:a", "192k", path},
+                                       "-c:a", "aac", "-b:a", "192k", partialName(path)},
                                       nullptr);
-        ok = mux > 0 && waitForFfmpeg(mux, error);
+        ok = mux > 0 && waitForFfmpeg(mux, error) && completePartial(path, error);
     }
+    std::remove(partialName(path).c_str());  // left only when something failed
     std::remove(videoOnlyPath.c_str());
     std::remove(wavePath.c_str());
     return ok;
