@@ -1,45 +1,41 @@
 // zelvaro-capture: the show rendered offscreen on a virtual clock, frame by
-// frame, into PNG files or a .mp4 file, and traced.
+// frame, into PNG files or a video file, and traced.
 #include <audio_virtual.h>
-#include <unistd.h>
 #include <windows.h>
 
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "capture_options.h"
 #include "capture_run.h"
 #include "display_size.h"
 #include "main_window.h"
+#include "picture_shaping.h"
 #include "virtual_clock.h"
 
 namespace {
 
-// The other size is the other build: run its capture program with the same options.
-int runOtherBuild(int size, char** argv) {
-    char self[PATH_MAX];
-    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (length <= 0) {
-        std::fprintf(stderr, "zelvaro-capture: cannot find the capture program of size %d\n", size);
-        return 1;
-    }
-    self[length] = '\0';
-    std::string program(self);
-    program = program.substr(0, program.rfind('/') + 1) +
-              (size == 640 ? "zelvaro-capture-640" : "zelvaro-capture");
-    execv(program.c_str(), argv);
-    std::fprintf(stderr, "zelvaro-capture: cannot run %s: %s\n", program.c_str(),
-                 std::strerror(errno));
-    return 1;
+// The show is drawn as on a display of the drawn size: the display mode is
+// that size and the window, like the program's own, two pixels smaller plus
+// the frame and caption metrics, so its right and bottom edges reach past
+// the screen. Supersampled, the whole window is `factor` times the plain
+// one, the parts past the screen included: the projection then spreads the
+// same picture over `factor` times as many pixels each way.
+void useDrawnSize(const PictureLayout& layout) {
+    const int frameWidth = 2 * GetSystemMetrics(SM_CXFRAME);
+    const int frameHeight = GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME);
+    displayWidth = layout.drawnWidth();
+    displayHeight = layout.drawnHeight();
+    windowBaseWidth = layout.factor * (layout.pictureWidth - 2 + frameWidth) - frameWidth;
+    windowBaseHeight = layout.factor * (layout.pictureHeight - 2 + frameHeight) - frameHeight;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     CaptureOptions options;
+    PictureLayout layout;
     std::string error;
     if (!parseCaptureOptions(argc, argv, &options, &error)) {
         std::fprintf(stderr, "zelvaro-capture: %s\n\n%s", error.c_str(), captureUsage);
@@ -49,7 +45,11 @@ int main(int argc, char** argv) {
         std::fputs(captureUsage, stdout);
         return 0;
     }
-    if (options.size != 0 && options.size != displayWidth) return runOtherBuild(options.size, argv);
+    if (!layoutPicture(options, displayWidth, displayHeight, &layout, &error)) {
+        std::fprintf(stderr, "zelvaro-capture: %s\n", error.c_str());
+        return 2;
+    }
+    useDrawnSize(layout);
 
     // No screen and no sound device: the picture stays offscreen, the
     // music position moves with the frames.
@@ -57,7 +57,7 @@ int main(int argc, char** argv) {
     virtualClockStart(options.fps);
     audioUseVirtualOutput();
 
-    CaptureRun capture(options, displayWidth, displayHeight);
+    CaptureRun capture(options, layout);
     if (!capture.prepare(&error)) {
         std::fprintf(stderr, "zelvaro-capture: %s\n", error.c_str());
         return 1;

@@ -42,10 +42,16 @@ bool makeFolder(const std::string& path, std::string* error) {
     return true;
 }
 
+std::string pictureName(long frame) {
+    char name[32];
+    std::snprintf(name, sizeof name, "frame_%06ld.png", frame);
+    return name;
+}
+
 }  // namespace
 
-CaptureRun::CaptureRun(const CaptureOptions& chosen, int pictureWidth, int pictureHeight)
-    : options(chosen), width(pictureWidth), height(pictureHeight), nearby(0.25 / chosen.fps) {}
+CaptureRun::CaptureRun(const CaptureOptions& chosen, const PictureLayout& sizes)
+    : options(chosen), layout(sizes), nearby(0.25 / chosen.fps) {}
 
 CaptureRun::~CaptureRun() {
     if (readback != nullptr) readback->Release();
@@ -53,8 +59,14 @@ CaptureRun::~CaptureRun() {
 
 bool CaptureRun::prepare(std::string* error) {
     if (outputIsVideo(options)) {
+        VideoSettings settings;
+        settings.width = layout.frameWidth;
+        settings.height = layout.frameHeight;
+        settings.fps = options.fps;
+        settings.lossless = outputIsLossless(options);
+        settings.crf = options.crf;
         video.reset(new VideoWriter());
-        if (!video->open(options.out, width, height, options.fps, error)) return false;
+        if (!video->open(options.out, settings, error)) return false;
     } else if (!options.out.empty() && !makeFolder(options.out, error)) {
         return false;
     }
@@ -69,9 +81,20 @@ size_t CaptureRun::frameSamples(long frame) const {
 }
 
 bool CaptureRun::inRange() const {
-    if (options.hasAt) return musicStarted && musicTime >= options.at - nearby;
+    if (!options.at.empty()) {
+        return nextStill < options.at.size() && musicStarted &&
+               musicTime >= options.at[nextStill] - nearby;
+    }
     if (options.hasFrom) return musicStarted && musicTime >= options.from - nearby;
     return true;
+}
+
+void CaptureRun::passStills() {
+    // Times closer together than a frame share its picture.
+    while (nextStill < options.at.size() && musicTime >= options.at[nextStill] - nearby) {
+        stillFrames.push_back(frameNumber);
+        ++nextStill;
+    }
 }
 
 bool CaptureRun::pastEnd() const {
@@ -79,7 +102,7 @@ bool CaptureRun::pastEnd() const {
 }
 
 int CaptureRun::run() {
-    const bool needsMusic = options.hasAt || options.hasFrom || options.hasTo;
+    const bool needsMusic = !options.at.empty() || options.hasFrom || options.hasTo;
     if (needsMusic && musicStream == 0) {
         std::fprintf(stderr, "zelvaro-capture: the show has no music, so no music time is ever reached\n");
         return stop(false);
@@ -141,12 +164,13 @@ CaptureRun::Step CaptureRun::frame() {
         }
         audioOwed = video != nullptr;
     }
+    if (capture) passStills();
     showProgress();
     ++frameNumber;
 
-    if (capture && options.hasAt) return Step::stop;
+    if (!options.at.empty() && nextStill == options.at.size() && !options.hasTo) return Step::stop;
     if (options.maxFrames > 0 && frameNumber >= options.maxFrames) return Step::stop;
-    if (!(options.hasAt || options.hasFrom || options.hasTo)) return Step::next;
+    if (options.at.empty() && !options.hasFrom && !options.hasTo) return Step::next;
     // Waiting for a music time: the music has to start, and to keep going.
     if (!musicStarted && frameNumber > maxSecondsBeforeMusic * options.fps) {
         std::fprintf(stderr, "\nzelvaro-capture: the music did not start within %.0f s\n",
@@ -169,8 +193,11 @@ bool CaptureRun::capturePicture(std::string* error) {
         *error = "the show has no device to read pictures from";
         return false;
     }
+    // The picture drawn is the top-left part of the back buffer, as the screen
+    // shows it; the window reaches past the screen's right and bottom edges.
     if (readback == nullptr &&
-        FAILED(device->CreateImageSurface(UINT(width), UINT(height), D3DFMT_A8R8G8B8, &readback))) {
+        FAILED(device->CreateImageSurface(UINT(layout.drawnWidth()), UINT(layout.drawnHeight()),
+                                          D3DFMT_A8R8G8B8, &readback))) {
         readback = nullptr;
         *error = "cannot make a surface to read the picture into";
         return false;
@@ -182,13 +209,18 @@ bool CaptureRun::capturePicture(std::string* error) {
         return false;
     }
     const auto* pixels = static_cast<const unsigned char*>(locked.pBits);
+    int pitch = locked.Pitch;
+    if (!layout.unchanged()) {
+        shapePicture(layout, pixels, pitch, &shaped);
+        pixels = shaped.data();
+        pitch = layout.frameWidth * 4;
+    }
     bool ok = false;
     if (video) {
-        ok = video->addPicture(pixels, locked.Pitch, error);
+        ok = video->addPicture(pixels, pitch, error);
     } else {
-        char name[32];
-        std::snprintf(name, sizeof name, "/frame_%06ld.png", frameNumber);
-        ok = writePng(options.out + name, width, height, pixels, locked.Pitch, error);
+        ok = writePng(options.out + "/" + pictureName(frameNumber), layout.frameWidth,
+                      layout.frameHeight, pixels, pitch, error);
     }
     readback->UnlockRect();
     if (ok) ++picturesWritten;
@@ -199,10 +231,23 @@ bool CaptureRun::finish() {
     if (finished) return true;
     finished = true;
     if (progressShownAt >= 0) std::fputc('\n', stderr);
+    if (nextStill < options.at.size()) {
+        std::fprintf(stderr, "zelvaro-capture: the show ended at music time %.3f s, before %.3f s\n",
+                     double(musicTime), options.at[nextStill]);
+        return false;
+    }
     if (!video) {
         if (picturesWritten > 0) {
             std::fprintf(stderr, "zelvaro-capture: %ld pictures in %s\n", picturesWritten,
                          options.out.c_str());
+        } else if (!options.out.empty()) {
+            std::fprintf(stderr, "zelvaro-capture: no frame was in the range asked for\n");
+            return false;
+        }
+        // Which file holds each time asked for.
+        for (size_t i = 0; i < stillFrames.size() && !options.out.empty(); ++i) {
+            std::fprintf(stderr, "zelvaro-capture: music time %.3f s: %s/%s\n", options.at[i],
+                         options.out.c_str(), pictureName(stillFrames[i]).c_str());
         }
         return true;
     }
@@ -236,7 +281,9 @@ int CaptureRun::stop(bool ok) {
 
 void CaptureRun::showProgress() {
     if (!isatty(STDERR_FILENO)) return;
-    const double target = options.hasAt ? options.at : options.hasTo ? options.to : showSeconds;
+    const double target = options.hasTo           ? options.to
+                          : !options.at.empty() ? options.at.back()
+                                                : showSeconds;
     const double now = musicStarted ? double(musicTime) : 0.0;
     if (now - progressShownAt < 0.5 && progressShownAt >= 0) return;
     progressShownAt = now;
