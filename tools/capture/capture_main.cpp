@@ -14,25 +14,6 @@
 #include "picture_shaping.h"
 #include "virtual_clock.h"
 
-namespace {
-
-// The show is drawn as on a display of the drawn size: the display mode is
-// that size and the window, like the program's own, two pixels smaller plus
-// the frame and caption metrics, so its right and bottom edges reach past
-// the screen. Supersampled, the whole window is `factor` times the plain
-// one, the parts past the screen included: the projection then spreads the
-// same picture over `factor` times as many pixels each way.
-void useDrawnSize(const PictureLayout& layout) {
-    const int frameWidth = 2 * GetSystemMetrics(SM_CXFRAME);
-    const int frameHeight = GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME);
-    displayWidth = layout.drawnWidth();
-    displayHeight = layout.drawnHeight();
-    windowBaseWidth = layout.factor * (layout.pictureWidth - 2 + frameWidth) - frameWidth;
-    windowBaseHeight = layout.factor * (layout.pictureHeight - 2 + frameHeight) - frameHeight;
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
     CaptureOptions options;
     PictureLayout layout;
@@ -49,7 +30,12 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "zelvaro-capture: %s\n", error.c_str());
         return 2;
     }
-    useDrawnSize(layout);
+    // The window the show makes for itself, frame metrics added to its base size.
+    displayWidth = layout.drawnWidth();
+    displayHeight = layout.drawnHeight();
+    windowBaseWidth = layout.windowWidth - 2 * GetSystemMetrics(SM_CXFRAME);
+    windowBaseHeight =
+        layout.windowHeight - GetSystemMetrics(SM_CYCAPTION) - 2 * GetSystemMetrics(SM_CYFRAME);
 
     // No screen and no sound device: the picture stays offscreen, the
     // music position moves with the frames.

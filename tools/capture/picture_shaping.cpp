@@ -1,5 +1,7 @@
 #include "picture_shaping.h"
 
+#include <windows.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -7,8 +9,8 @@
 
 namespace {
 
-// The largest side the capture asks the device to draw.
-constexpr int maxDrawnSide = 16384;
+// The largest back buffer and surface the device makes, a side.
+constexpr int maxDrawnSide = 8192;
 
 // sRGB levels to linear light in 16 bits and back: the averages of a box
 // filter are taken on light, not on the levels, so that a thin bright line
@@ -65,10 +67,14 @@ bool layoutPicture(const CaptureOptions& options, int ownWidth, int ownHeight,
     }
     result.left = (result.frameWidth - result.pictureWidth) / 2;
     result.top = (result.frameHeight - result.pictureHeight) / 2;
-    if (result.drawnWidth() > maxDrawnSide || result.drawnHeight() > maxDrawnSide) {
-        *error = "the show cannot be drawn at " + std::to_string(result.drawnWidth()) + "x" +
-                 std::to_string(result.drawnHeight()) + " (at most " + std::to_string(maxDrawnSide) +
-                 " a side): choose a smaller --size or --supersample";
+    const int frameWidth = 2 * GetSystemMetrics(SM_CXFRAME);
+    const int frameHeight = GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME);
+    result.windowWidth = result.factor * (result.pictureWidth - 2 + frameWidth);
+    result.windowHeight = result.factor * (result.pictureHeight - 2 + frameHeight);
+    if (result.windowWidth > maxDrawnSide || result.windowHeight > maxDrawnSide) {
+        *error = "the show cannot be drawn in a window of " + std::to_string(result.windowWidth) +
+                 "x" + std::to_string(result.windowHeight) + " (at most " +
+                 std::to_string(maxDrawnSide) + " a side): choose a smaller --size or --supersample";
         return false;
     }
     if (outputIsVideo(options) && !outputIsLossless(options) &&

@@ -16,6 +16,8 @@ struct PictureLayout {
     int frameHeight = 0;
     int left = 0;  // the show's picture's top-left corner in the file's
     int top = 0;
+    int windowWidth = 0;  // the show's window: its top-left part is the drawn picture
+    int windowHeight = 0;
 
     int drawnWidth() const { return pictureWidth * factor; }
     int drawnHeight() const { return pictureHeight * factor; }
@@ -26,7 +28,12 @@ struct PictureLayout {
 };
 
 // The sizes the options ask for, given the program's own picture size;
-// false with the reason when they cannot be made.
+// false with the reason when they cannot be made. The window is the one the
+// program makes for a display of the picture's size (two pixels smaller plus
+// the frame and caption metrics, so it reaches past the screen's right and
+// bottom edges), `factor` times larger as a whole when supersampled: the
+// projection then spreads the same picture over `factor` times as many
+// pixels each way.
 bool layoutPicture(const CaptureOptions& options, int ownWidth, int ownHeight,
                    PictureLayout* layout, std::string* error);
 
