@@ -39,14 +39,18 @@ TEST(PictureLayoutTest, WithoutOptionsThePictureIsTheProgramsOwn) {
     EXPECT_TRUE(own.unchanged());
 }
 
-TEST(PictureLayoutTest, TheWindowReachesPastTheScreenAsTheProgramsOwnDoes) {
+TEST(PictureLayoutTest, TheWindowReachesPastTheScreenAsTheBuildsWindowDoes) {
     // 1022 x 766 plus the frame (2 x 4) and caption (19 + 2 x 4) metrics.
     const PictureLayout large = layoutOf(withSize(1024, 768));
     EXPECT_EQ(large.windowWidth, 1030);
     EXPECT_EQ(large.windowHeight, 793);
+    const PictureLayout small = layoutOf(withSize(640, 480));
+    EXPECT_EQ(small.windowWidth, 646);
+    EXPECT_EQ(small.windowHeight, 505);
+    // Other sizes: the 1024 x 768 window scaled, 1440 x 1080 x (1030 / 1024, 793 / 768).
     const PictureLayout hd = layoutOf(withSize(1440, 1080));
-    EXPECT_EQ(hd.windowWidth, 1446);
-    EXPECT_EQ(hd.windowHeight, 1105);
+    EXPECT_EQ(hd.windowWidth, 1448);
+    EXPECT_EQ(hd.windowHeight, 1115);
     EXPECT_EQ(hd.drawnWidth(), 1440);
     EXPECT_TRUE(hd.unchanged());
 }

@@ -55,6 +55,9 @@ long goldenFrameNumber(const GoldenFrame& golden, long handOverFrame, int fps);
 
 // Averages blocks of factor × factor pixels (the size must divide evenly).
 RgbaImage downscale(const RgbaImage& image, int factor);
+// Shrinks to any smaller size: each new pixel is the average of the area of
+// the image it covers, parts of pixels weighed by their share.
+RgbaImage shrink(const RgbaImage& image, int width, int height);
 
 // How far a picture is from its golden: the mean absolute difference per
 // channel (red, green, blue) and the share of pixels with any channel more

@@ -67,10 +67,22 @@ bool layoutPicture(const CaptureOptions& options, int ownWidth, int ownHeight,
     }
     result.left = (result.frameWidth - result.pictureWidth) / 2;
     result.top = (result.frameHeight - result.pictureHeight) / 2;
+    // The window the program makes for a display of its size: two pixels
+    // less, plus the frame and caption metrics.
     const int frameWidth = 2 * GetSystemMetrics(SM_CXFRAME);
     const int frameHeight = GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME);
-    result.windowWidth = result.factor * (result.pictureWidth - 2 + frameWidth);
-    result.windowHeight = result.factor * (result.pictureHeight - 2 + frameHeight);
+    int windowWidth = result.pictureWidth - 2 + frameWidth;
+    int windowHeight = result.pictureHeight - 2 + frameHeight;
+    const bool buildSize = (result.pictureWidth == 1024 && result.pictureHeight == 768) ||
+                           (result.pictureWidth == 640 && result.pictureHeight == 480);
+    if (!buildSize) {
+        // Any other size shows what the 1024 x 768 build shows: its window
+        // scaled to the picture, to the nearest whole pixel.
+        windowWidth = int(std::lround(result.pictureWidth * double(1024 - 2 + frameWidth) / 1024));
+        windowHeight = int(std::lround(result.pictureHeight * double(768 - 2 + frameHeight) / 768));
+    }
+    result.windowWidth = result.factor * windowWidth;
+    result.windowHeight = result.factor * windowHeight;
     if (result.windowWidth > maxDrawnSide || result.windowHeight > maxDrawnSide) {
         *error = "the show cannot be drawn in a window of " + std::to_string(result.windowWidth) +
                  "x" + std::to_string(result.windowHeight) + " (at most " +

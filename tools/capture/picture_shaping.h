@@ -28,12 +28,14 @@ struct PictureLayout {
 };
 
 // The sizes the options ask for, given the program's own picture size;
-// false with the reason when they cannot be made. The window is the one the
-// program makes for a display of the picture's size (two pixels smaller plus
-// the frame and caption metrics, so it reaches past the screen's right and
-// bottom edges), `factor` times larger as a whole when supersampled: the
-// projection then spreads the same picture over `factor` times as many
-// pixels each way.
+// false with the reason when they cannot be made. At the builds' sizes,
+// 1024 x 768 and 640 x 480, the window is the one the program makes (two
+// pixels smaller than the display plus the frame and caption metrics, so it
+// reaches past the screen's right and bottom edges); at any other size it is
+// the 1024 x 768 build's window scaled to the picture, so the picture shows
+// what that build shows. Supersampled, the whole window is `factor` times
+// larger: the projection then spreads the same picture over `factor` times
+// as many pixels each way.
 bool layoutPicture(const CaptureOptions& options, int ownWidth, int ownHeight,
                    PictureLayout* layout, std::string* error);
 
