@@ -76,7 +76,7 @@ TEST_F(ShowCaptureRepeat, SameOptionsGiveIdenticalFiles) {
 TEST_F(ShowCaptureRepeat, SmallBuildShowsTheSamePictureAt640x480) {
     const std::string large = captureOne(captureProgram, "large");
     const std::string small = captureOne(smallCaptureProgram, "small");
-    // --size 640 hands the capture over to the 640 build.
+    // --size 640 names the 640 x 480 build's picture: the same bytes.
     const std::string handedOver = captureOne(captureProgram, "handed-over", {"--size", "640"});
     RgbaImage largePicture, smallPicture, handedOverPicture;
     ASSERT_TRUE(readPng(large, &largePicture));
