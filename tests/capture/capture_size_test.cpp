@@ -2,10 +2,8 @@
 // show, supersampling smooths the edges and changes nothing else.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -44,11 +42,7 @@ protected:
         arguments.push_back(folder);
         const CaptureResult result = runCapture(captureProgram, arguments, dataFolder, scratch);
         EXPECT_EQ(result.exitCode, 0) << result.errors;
-        std::vector<std::string> files;
-        if (std::filesystem::is_directory(folder)) {
-            for (const auto& entry : std::filesystem::directory_iterator(folder)) files.push_back(entry.path());
-        }
-        std::sort(files.begin(), files.end());
+        const std::vector<std::string> files = folderFiles(folder);
         EXPECT_EQ(files.size(), 2u) << name;
         for (const std::string& file : files) {
             RgbaImage picture;

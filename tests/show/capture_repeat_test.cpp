@@ -37,10 +37,7 @@ protected:
         arguments.push_back(folder);
         const CaptureResult result = runCapture(program, arguments, dataFolder, scratch);
         EXPECT_EQ(result.exitCode, 0) << result.errors;
-        std::vector<std::string> files;
-        if (std::filesystem::is_directory(folder)) {
-            for (const auto& entry : std::filesystem::directory_iterator(folder)) files.push_back(entry.path());
-        }
+        const std::vector<std::string> files = folderFiles(folder);
         EXPECT_EQ(files.size(), 1u) << name;
         return files.empty() ? std::string() : files.front();
     }

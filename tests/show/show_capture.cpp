@@ -76,6 +76,16 @@ CaptureResult runCapture(const std::string& program, const std::vector<std::stri
     return result;
 }
 
+std::vector<std::string> folderFiles(const std::string& path) {
+    std::vector<std::string> files;
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored)) {
+        for (const auto& entry : std::filesystem::directory_iterator(path)) files.push_back(entry.path());
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
 std::string makeScratchFolder(const std::string& tag) {
     std::string pattern = (std::filesystem::temp_directory_path() / ("zelvaro-" + tag + "-XXXXXX")).string();
     if (mkdtemp(pattern.data()) == nullptr) return std::string();

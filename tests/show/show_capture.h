@@ -32,6 +32,9 @@ struct CaptureResult {
 CaptureResult runCapture(const std::string& program, const std::vector<std::string>& arguments,
                          const std::string& folder, const std::string& scratch);
 
+// The paths of the files in a folder, sorted; none when it does not exist.
+std::vector<std::string> folderFiles(const std::string& path);
+
 // A fresh, empty temporary folder, removed again by removeFolder.
 std::string makeScratchFolder(const std::string& tag);
 void removeFolder(const std::string& path);
