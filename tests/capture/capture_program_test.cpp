@@ -297,6 +297,8 @@ TEST_F(CaptureProgramTest, MistakesEndWithAMessage) {
     EXPECT_NE(errors().find("even width and height"), std::string::npos) << errors();
     EXPECT_EQ(capture("--fps 20 --frames 5 --from 3 --out early"), 1) << "no frame was captured";
     EXPECT_NE(errors().find("no frame was in the range"), std::string::npos) << errors();
+    EXPECT_EQ(capture("--fps 20 --frames 5 --at 3 --out before"), 1) << "no picture is no success";
+    EXPECT_NE(errors().find("before the --at time 3.000 s"), std::string::npos) << errors();
 }
 
 TEST_F(CaptureProgramTest, WithoutMusicNoMusicTimeIsWaitedFor) {

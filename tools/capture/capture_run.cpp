@@ -145,7 +145,7 @@ CaptureRun::Step CaptureRun::frame() {
     if (pastEnd()) return Step::stop;
     if (quitRequested) {
         // The show ends itself in this renderFrame: the files are finished first.
-        const bool ok = finish();
+        const bool ok = finish(true);
         std::fflush(stdout);
         if (!ok) std::exit(1);
     }
@@ -227,12 +227,13 @@ bool CaptureRun::capturePicture(std::string* error) {
     return ok;
 }
 
-bool CaptureRun::finish() {
+bool CaptureRun::finish(bool complete) {
     if (finished) return true;
     finished = true;
     if (progressShownAt >= 0) std::fputc('\n', stderr);
-    if (nextStill < options.at.size()) {
-        std::fprintf(stderr, "zelvaro-capture: the show ended at music time %.3f s, before %.3f s\n",
+    // A run that failed has said why already.
+    if (complete && nextStill < options.at.size()) {
+        std::fprintf(stderr, "zelvaro-capture: the run ended at music time %.3f s, before the --at time %.3f s\n",
                      double(musicTime), options.at[nextStill]);
         return false;
     }
@@ -240,7 +241,7 @@ bool CaptureRun::finish() {
         if (picturesWritten > 0) {
             std::fprintf(stderr, "zelvaro-capture: %ld pictures in %s\n", picturesWritten,
                          options.out.c_str());
-        } else if (!options.out.empty()) {
+        } else if (complete && !options.out.empty()) {
             std::fprintf(stderr, "zelvaro-capture: no frame was in the range asked for\n");
             return false;
         }
@@ -272,7 +273,7 @@ bool CaptureRun::finish() {
 }
 
 int CaptureRun::stop(bool ok) {
-    ok = finish() && ok;
+    ok = finish(ok) && ok;
     std::fflush(stdout);
     // The regular way out of the show: the window goes, the demo shuts down.
     if (mainWindow != nullptr) DestroyWindow(mainWindow);

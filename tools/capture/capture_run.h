@@ -34,7 +34,8 @@ private:
     void passStills();  // the --at times this frame's picture shows
     bool pastEnd() const;
     bool capturePicture(std::string* error);
-    bool finish();
+    // Completes the files; `complete`: the run reached its end without a fault.
+    bool finish(bool complete);
     void showProgress();
     int stop(bool ok);
 
