@@ -43,10 +43,16 @@ bool makeFolder(const std::string& path, std::string* error) {
     return true;
 }
 
+std::string pictureName(long frame) {
+    char name[32];
+    std::snprintf(name, sizeof name, "frame_%06ld.png", frame);
+    return name;
+}
+
 }  // namespace
 
-CaptureRun::CaptureRun(const CaptureOptions& chosen, int pictureWidth, int pictureHeight)
-    : options(chosen), width(pictureWidth), height(pictureHeight), nearby(0.25 / chosen.fps) {}
+CaptureRun::CaptureRun(const CaptureOptions& chosen, const PictureLayout& sizes)
+    : options(chosen), layout(sizes), nearby(0.25 / chosen.fps) {}
 
 CaptureRun::~CaptureRun() {
     if (readback != nullptr) readback->Release();
@@ -54,8 +60,14 @@ CaptureRun::~CaptureRun() {
 
 bool CaptureRun::prepare(std::string* error) {
     if (outputIsVideo(options)) {
+        VideoSettings settings;
+        settings.width = layout.frameWidth;
+        settings.height = layout.frameHeight;
+        settings.fps = options.fps;
+        settings.lossless = outputIsLossless(options);
+        settings.crf = options.crf;
         video.reset(new VideoWriter());
-        if (!video->open(options.out, width, height, options.fps, error)) return false;
+        if (!video->open(options.out, settings, error)) return false;
     } else if (!options.out.empty() && !makeFolder(options.out, error)) {
         return false;
     }
@@ -70,9 +82,20 @@ size_t CaptureRun::frameSamples(long frame) const {
 }
 
 bool CaptureRun::inRange() const {
-    if (options.hasAt) return musicStarted && musicTime >= options.at - nearby;
+    if (!options.at.empty()) {
+        return nextStill < options.at.size() && musicStarted &&
+               musicTime >= options.at[nextStill] - nearby;
+    }
     if (options.hasFrom) return musicStarted && musicTime >= options.from - nearby;
     return true;
+}
+
+void CaptureRun::passStills() {
+    // Times closer together than a frame share its picture.
+    while (nextStill < options.at.size() && musicTime >= options.at[nextStill] - nearby) {
+        stillFrames.push_back(frameNumber);
+        ++nextStill;
+    }
 }
 
 bool CaptureRun::pastEnd() const {
@@ -80,7 +103,7 @@ bool CaptureRun::pastEnd() const {
 }
 
 int CaptureRun::run() {
-    const bool needsMusic = options.hasAt || options.hasFrom || options.hasTo;
+    const bool needsMusic = !options.at.empty() || options.hasFrom || options.hasTo;
     if (needsMusic && musicStream == 0) {
         std::fprintf(stderr, "zelvaro-capture: the show has no music, so no music time is ever reached\n");
         return stop(false);
@@ -123,7 +146,7 @@ CaptureRun::Step CaptureRun::frame() {
     if (pastEnd()) return Step::stop;
     if (quitRequested) {
         // The show ends itself in this renderFrame: the files are finished first.
-        const bool ok = finish();
+        const bool ok = finish(true);
         std::fflush(stdout);
         if (!ok) std::exit(1);
     }
@@ -142,12 +165,13 @@ CaptureRun::Step CaptureRun::frame() {
         }
         audioOwed = video != nullptr;
     }
+    if (capture) passStills();
     showProgress();
     ++frameNumber;
 
-    if (capture && options.hasAt) return Step::stop;
+    if (!options.at.empty() && nextStill == options.at.size() && !options.hasTo) return Step::stop;
     if (options.maxFrames > 0 && frameNumber >= options.maxFrames) return Step::stop;
-    if (!(options.hasAt || options.hasFrom || options.hasTo)) return Step::next;
+    if (options.at.empty() && !options.hasFrom && !options.hasTo) return Step::next;
     // Waiting for a music time: the music has to start, and to keep going.
     if (!musicStarted && frameNumber > maxSecondsBeforeMusic * options.fps) {
         std::fprintf(stderr, "\nzelvaro-capture: the music did not start within %.0f s\n",
@@ -170,8 +194,11 @@ bool CaptureRun::capturePicture(std::string* error) {
         *error = "the show has no device to read pictures from";
         return false;
     }
+    // The picture drawn is the top-left part of the back buffer, as the screen
+    // shows it; the window reaches past the screen's right and bottom edges.
     if (readback == nullptr &&
-        FAILED(device->CreateImageSurface(UINT(width), UINT(height), D3DFMT_A8R8G8B8, &readback))) {
+        FAILED(device->CreateImageSurface(UINT(layout.drawnWidth()), UINT(layout.drawnHeight()),
+                                          D3DFMT_A8R8G8B8, &readback))) {
         readback = nullptr;
         *error = "cannot make a surface to read the picture into";
         return false;
@@ -183,16 +210,22 @@ bool CaptureRun::capturePicture(std::string* error) {
         return false;
     }
     const auto* pixels = static_cast<const unsigned char*>(locked.pBits);
+    int pitch = locked.Pitch;
+    if (!layout.unchanged()) {
+        shapePicture(layout, pixels, pitch, &shaped);
+        pixels = shaped.data();
+        pitch = layout.frameWidth * 4;
+    }
     bool ok = false;
     if (video) {
-        ok = video->addPicture(pixels, locked.Pitch, error);
+        ok = video->addPicture(pixels, pitch, error);
     } else {
-        char name[32];
-        std::snprintf(name, sizeof name, "/frame_%06ld.png", frameNumber);
+        const int width = layout.frameWidth;
+        const int height = layout.frameHeight;
         // The picture without its alpha, as B, G, R rows.
         bgr.resize(size_t(width) * size_t(height) * 3);
         for (int y = 0; y < height; ++y) {
-            const unsigned char* source = pixels + size_t(y) * size_t(locked.Pitch);
+            const unsigned char* source = pixels + size_t(y) * size_t(pitch);
             unsigned char* target = &bgr[size_t(y) * size_t(width) * 3];
             for (int x = 0; x < width; ++x) {
                 target[x * 3 + 0] = source[x * 4 + 0];
@@ -207,7 +240,7 @@ bool CaptureRun::capturePicture(std::string* error) {
         picture.pixels = bgr.data();
         picture.fast = true;
         // written under a partial name, renamed when complete
-        const std::string path = options.out + name;
+        const std::string path = options.out + "/" + pictureName(frameNumber);
         ok = writePngFile(partialName(path), picture, error) && completePartial(path, error);
         if (!ok) std::remove(partialName(path).c_str());
     }
@@ -216,14 +249,28 @@ bool CaptureRun::capturePicture(std::string* error) {
     return ok;
 }
 
-bool CaptureRun::finish() {
+bool CaptureRun::finish(bool complete) {
     if (finished) return true;
     finished = true;
     if (progressShownAt >= 0) std::fputc('\n', stderr);
+    // A run that failed has said why already.
+    if (complete && nextStill < options.at.size()) {
+        std::fprintf(stderr, "zelvaro-capture: the run ended at music time %.3f s, before the --at time %.3f s\n",
+                     double(musicTime), options.at[nextStill]);
+        return false;
+    }
     if (!video) {
         if (picturesWritten > 0) {
             std::fprintf(stderr, "zelvaro-capture: %ld pictures in %s\n", picturesWritten,
                          options.out.c_str());
+        } else if (complete && !options.out.empty()) {
+            std::fprintf(stderr, "zelvaro-capture: no frame was in the range asked for\n");
+            return false;
+        }
+        // Which file holds each time asked for.
+        for (size_t i = 0; i < stillFrames.size() && !options.out.empty(); ++i) {
+            std::fprintf(stderr, "zelvaro-capture: music time %.3f s: %s/%s\n", options.at[i],
+                         options.out.c_str(), pictureName(stillFrames[i]).c_str());
         }
         return true;
     }
@@ -248,7 +295,7 @@ bool CaptureRun::finish() {
 }
 
 int CaptureRun::stop(bool ok) {
-    ok = finish() && ok;
+    ok = finish(ok) && ok;
     std::fflush(stdout);
     // The regular way out of the show: the window goes, the demo shuts down.
     if (mainWindow != nullptr) DestroyWindow(mainWindow);
@@ -257,7 +304,9 @@ int CaptureRun::stop(bool ok) {
 
 void CaptureRun::showProgress() {
     if (!isatty(STDERR_FILENO)) return;
-    const double target = options.hasAt ? options.at : options.hasTo ? options.to : showSeconds;
+    const double target = options.hasTo           ? options.to
+                          : !options.at.empty() ? options.at.back()
+                                                : showSeconds;
     const double now = musicStarted ? double(musicTime) : 0.0;
     if (now - progressShownAt < 0.5 && progressShownAt >= 0) return;
     progressShownAt = now;

@@ -11,11 +11,12 @@
 #include <vector>
 
 #include "capture_options.h"
+#include "picture_shaping.h"
 #include "video_writer.h"
 
 class CaptureRun {
 public:
-    CaptureRun(const CaptureOptions& options, int width, int height);
+    CaptureRun(const CaptureOptions& options, const PictureLayout& layout);
     ~CaptureRun();
 
     // Checks the options against the show and prepares the output; false
@@ -30,16 +31,19 @@ private:
     Step frame();
     size_t frameSamples(long frame) const;  // music samples of one frame
     bool inRange() const;
+    void passStills();  // the --at times this frame's picture shows
     bool pastEnd() const;
     bool capturePicture(std::string* error);
-    bool finish();
+    // Completes the files; `complete`: the run reached its end without a fault.
+    bool finish(bool complete);
     void showProgress();
     int stop(bool ok);
 
     CaptureOptions options;
-    int width;
-    int height;
+    PictureLayout layout;
     long frameNumber = 0;
+    size_t nextStill = 0;  // the first --at time not yet captured
+    std::vector<long> stillFrames;  // the frame captured for each --at time
     double nearby;  // a quarter frame: music times closer than this count as reached
     bool musicStarted = false;  // the Timeline was on when the frame began
     bool audioOwed = false;  // the last picture still waits for its music
@@ -51,6 +55,7 @@ private:
     std::vector<unsigned char> bgr;  // one picture without alpha, for the PNG files
     std::unique_ptr<VideoWriter> video;
     IDirect3DSurface8* readback = nullptr;
+    std::vector<unsigned char> shaped;  // the file's picture, when it is not the drawn one
     double progressShownAt = -1;
 };
 
