@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "capture_call_trace.h"
 #include "capture_options.h"
 #include "capture_run.h"
 #include "display_size.h"
@@ -57,6 +58,7 @@ int main(int argc, char** argv) {
     virtualClockStart(options.fps);
     audioUseVirtualOutput();
 
+    if (!options.traceCalls.empty()) captureRecordDeviceCalls();
     CaptureRun capture(options, displayWidth, displayHeight);
     if (!capture.prepare(&error)) {
         std::fprintf(stderr, "zelvaro-capture: %s\n", error.c_str());

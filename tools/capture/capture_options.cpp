@@ -1,5 +1,6 @@
 #include "capture_options.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -17,7 +18,12 @@ const char* const captureUsage =
     "  --out PATH     a folder of numbered PNG files, or a .mp4 file with the music\n"
     "  --size 640     the 640 x 480 build's picture (default: 1024 x 768)\n"
     "  --trace        one line per frame on standard output:\n"
-    "                 frame number, frame time, music time, scene number\n";
+    "                 frame number, frame time, music time, scene number\n"
+    "  --trace-calls FILE  the Direct3D 8 calls of the frames in range (with --frames N\n"
+    "                 alone: of the last frame) and the state they inherit, for\n"
+    "                 zelvaro-d3d8trace and zelvaro-d3d8replay\n"
+    "  --trace-at S1,S2,...  with --trace-calls FOLDER: one call trace of the frame at\n"
+    "                 each music time, FOLDER/calls_S.d8t (S with three decimals)\n";
 
 namespace {
 
@@ -39,6 +45,22 @@ bool readWhole(const char* text, long low, long high, long* value) {
     return true;
 }
 
+// "1.5,20,3": music times, given back sorted.
+bool readTimes(const char* text, std::vector<double>* times) {
+    times->clear();
+    std::string rest = text;
+    for (;;) {
+        const size_t comma = rest.find(',');
+        double seconds = 0;
+        if (!readNumber(rest.substr(0, comma).c_str(), &seconds) || seconds < 0) return false;
+        times->push_back(seconds);
+        if (comma == std::string::npos) break;
+        rest = rest.substr(comma + 1);
+    }
+    std::sort(times->begin(), times->end());
+    return true;
+}
+
 }  // namespace
 
 bool outputIsVideo(const CaptureOptions& options) {
@@ -54,7 +76,8 @@ bool parseCaptureOptions(int argc, const char* const* argv, CaptureOptions* opti
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
         const bool takesValue = option == "--fps" || option == "--at" || option == "--from" ||
                                 option == "--to" || option == "--frames" || option == "--out" ||
-                                option == "--size";
+                                option == "--size" || option == "--trace-calls" ||
+                                option == "--trace-at";
         if (takesValue && value == nullptr) {
             *error = option + " needs a value";
             return false;
@@ -83,6 +106,18 @@ bool parseCaptureOptions(int argc, const char* const* argv, CaptureOptions* opti
                 return false;
             }
             parsed.size = int(whole);
+        } else if (option == "--trace-calls") {
+            parsed.traceCalls = value;
+            if (parsed.traceCalls.empty()) {
+                *error = "--trace-calls needs a file name";
+                return false;
+            }
+        } else if (option == "--trace-at") {
+            if (!readTimes(value, &parsed.traceAt)) {
+                *error = "--trace-at takes music times in seconds (0 or more) separated by commas, not \"" +
+                         std::string(value) + "\"";
+                return false;
+            }
         } else if (option == "--out") {
             parsed.out = value;
             if (parsed.out.empty()) {
@@ -116,12 +151,16 @@ bool parseCaptureOptions(int argc, const char* const* argv, CaptureOptions* opti
         *error = "--at is one frame; it does not go with --from or --to";
         return false;
     }
+    if (!parsed.traceAt.empty() && (parsed.traceCalls.empty() || parsed.hasAt || parsed.hasFrom || parsed.hasTo)) {
+        *error = "--trace-at goes with --trace-calls FOLDER, and not with --at, --from or --to";
+        return false;
+    }
     if (parsed.hasFrom && parsed.hasTo && parsed.to < parsed.from) {
         *error = "--to comes before --from";
         return false;
     }
-    if (!parsed.help && parsed.out.empty() && !parsed.trace) {
-        *error = "nothing to write: give --out, --trace or both";
+    if (!parsed.help && parsed.out.empty() && !parsed.trace && parsed.traceCalls.empty()) {
+        *error = "nothing to write: give --out, --trace, --trace-calls or several";
         return false;
     }
     *options = parsed;

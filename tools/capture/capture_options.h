@@ -3,6 +3,7 @@
 #define ZELVARO_TOOLS_CAPTURE_OPTIONS_H
 
 #include <string>
+#include <vector>
 
 struct CaptureOptions {
     int fps = 60;
@@ -16,6 +17,8 @@ struct CaptureOptions {
     std::string out;     // a folder of PNG files, or a .mp4 file; empty: none
     int size = 0;        // 1024 or 640; 0: this program's own size
     bool trace = false;
+    std::string traceCalls;  // a Direct3D 8 call trace of the captured frames; empty: none
+    std::vector<double> traceAt;  // music times, rising: one call trace each, into the folder traceCalls
     bool help = false;
 };
 

@@ -31,6 +31,9 @@ private:
     size_t frameSamples(long frame) const;  // music samples of one frame
     bool inRange() const;
     bool pastEnd() const;
+    bool tracesCalls(bool captured) const;  // this frame goes into the call trace
+    bool beginCallTrace(double musicSeconds);
+    bool endCallTrace();
     bool capturePicture(std::string* error);
     bool finish();
     void showProgress();
@@ -47,6 +50,9 @@ private:
     float lastMusicTime = 0.0f;
     long framesWithoutMusicChange = 0;
     bool finished = false;
+    bool callTraceOpen = false;
+    long callTracesWritten = 0;
+    size_t nextTraceTime = 0;  // the first time of options.traceAt not yet traced
     std::vector<unsigned char> framePcm;
     std::unique_ptr<VideoWriter> video;
     IDirect3DSurface8* readback = nullptr;

@@ -1,0 +1,83 @@
+// zelvaro-d3d8replay TRACE OUT.ppm [--frame K] [--repeat N]: replays a
+// Direct3D 8 call trace through the Direct3D 8 this program runs on and
+// writes the back buffer after the chosen frame as a binary PPM picture.
+// With --repeat N, it then replays that frame N more times and prints the
+// milliseconds per frame.
+#include <windows.h>
+#include <d3d8.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "d3d8_replayer.h"
+
+namespace {
+
+bool writePpm(const std::string& path, const D3d8ReplayPicture& picture) {
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) return false;
+    std::fprintf(file, "P6\n%u %u\n255\n", picture.width, picture.height);
+    const bool ok = std::fwrite(picture.rgb.data(), 1, picture.rgb.size(), file) == picture.rgb.size();
+    return std::fclose(file) == 0 && ok;
+}
+
+const char usage[] =
+    "usage: zelvaro-d3d8replay TRACE OUT.ppm [--frame K] [--repeat N]\n"
+    "  replays the trace's frames up to frame K (counted from 0; default: the last)\n"
+    "  and writes the back buffer as a PPM picture; --repeat N then replays that\n"
+    "  frame N more times and prints the milliseconds per frame\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+#ifndef _WIN32
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+#endif
+    std::string tracePath, outPath;
+    int frame = -1;
+    int repeat = 0;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if ((argument == "--frame" || argument == "--repeat") && i + 1 < argc) {
+            char* end = nullptr;
+            const long value = std::strtol(argv[++i], &end, 10);
+            if (*end != '\0' || value < 0 || value > 1000000) {
+                std::fprintf(stderr, "zelvaro-d3d8replay: %s takes a whole number\n", argument.c_str());
+                return 2;
+            }
+            (argument == "--frame" ? frame : repeat) = int(value);
+        } else if (tracePath.empty()) {
+            tracePath = argument;
+        } else if (outPath.empty()) {
+            outPath = argument;
+        } else {
+            std::fputs(usage, stderr);
+            return 2;
+        }
+    }
+    if (outPath.empty()) {
+        std::fputs(usage, stderr);
+        return 2;
+    }
+    D3d8Replayer replayer;
+    D3d8ReplayPicture picture;
+    std::string error;
+    if (!replayer.open(tracePath, &error) || !replayer.replay(frame, &picture, &error)) {
+        std::fprintf(stderr, "zelvaro-d3d8replay: %s\n", error.c_str());
+        return 1;
+    }
+    if (!writePpm(outPath, picture)) {
+        std::fprintf(stderr, "zelvaro-d3d8replay: cannot write %s\n", outPath.c_str());
+        return 1;
+    }
+    if (repeat > 0) {
+        double milliseconds = 0;
+        if (!replayer.repeat(repeat, &milliseconds, &error)) {
+            std::fprintf(stderr, "zelvaro-d3d8replay: %s\n", error.c_str());
+            return 1;
+        }
+        std::printf("%.3f ms per frame over %d replays\n", milliseconds, repeat);
+    }
+    return 0;
+}
