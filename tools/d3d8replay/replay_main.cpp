@@ -1,14 +1,15 @@
-// zelvaro-d3d8replay TRACE OUT.ppm [--frame K] [--repeat N]: replays a
-// Direct3D 8 call trace through the Direct3D 8 this program runs on and
-// writes the back buffer after the chosen frame as a binary PPM picture.
-// With --repeat N, it then replays that frame N more times and prints the
-// milliseconds per frame.
+// zelvaro-d3d8replay TRACE OUT.ppm [TRACE OUT.ppm ...] [--frame K] [--repeat N]:
+// replays Direct3D 8 call traces through the Direct3D 8 this program runs on
+// (each on a device of its own) and writes the back buffer after the chosen
+// frame as a binary PPM picture. With --repeat N, it then replays that frame
+// N more times and prints the milliseconds per frame.
 #include <windows.h>
 #include <d3d8.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "d3d8_replayer.h"
 
@@ -23,10 +24,33 @@ bool writePpm(const std::string& path, const D3d8ReplayPicture& picture) {
 }
 
 const char usage[] =
-    "usage: zelvaro-d3d8replay TRACE OUT.ppm [--frame K] [--repeat N]\n"
-    "  replays the trace's frames up to frame K (counted from 0; default: the last)\n"
+    "usage: zelvaro-d3d8replay TRACE OUT.ppm [TRACE OUT.ppm ...] [--frame K] [--repeat N]\n"
+    "  replays each trace's frames up to frame K (counted from 0; default: the last)\n"
     "  and writes the back buffer as a PPM picture; --repeat N then replays that\n"
     "  frame N more times and prints the milliseconds per frame\n";
+
+bool replayOne(const std::string& tracePath, const std::string& outPath, int frame, int repeat) {
+    D3d8Replayer replayer;
+    D3d8ReplayPicture picture;
+    std::string error;
+    if (!replayer.open(tracePath, &error) || !replayer.replay(frame, &picture, &error)) {
+        std::fprintf(stderr, "zelvaro-d3d8replay: %s: %s\n", tracePath.c_str(), error.c_str());
+        return false;
+    }
+    if (!writePpm(outPath, picture)) {
+        std::fprintf(stderr, "zelvaro-d3d8replay: cannot write %s\n", outPath.c_str());
+        return false;
+    }
+    if (repeat > 0) {
+        double milliseconds = 0;
+        if (!replayer.repeat(repeat, &milliseconds, &error)) {
+            std::fprintf(stderr, "zelvaro-d3d8replay: %s: %s\n", tracePath.c_str(), error.c_str());
+            return false;
+        }
+        std::printf("%s %.3f ms per frame over %d replays\n", tracePath.c_str(), milliseconds, repeat);
+    }
+    return true;
+}
 
 }  // namespace
 
@@ -34,7 +58,7 @@ int main(int argc, char** argv) {
 #ifndef _WIN32
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
 #endif
-    std::string tracePath, outPath;
+    std::vector<std::string> paths;  // trace, picture, trace, picture, ...
     int frame = -1;
     int repeat = 0;
     for (int i = 1; i < argc; ++i) {
@@ -47,37 +71,17 @@ int main(int argc, char** argv) {
                 return 2;
             }
             (argument == "--frame" ? frame : repeat) = int(value);
-        } else if (tracePath.empty()) {
-            tracePath = argument;
-        } else if (outPath.empty()) {
-            outPath = argument;
         } else {
-            std::fputs(usage, stderr);
-            return 2;
+            paths.push_back(argument);
         }
     }
-    if (outPath.empty()) {
+    if (paths.empty() || paths.size() % 2 != 0) {
         std::fputs(usage, stderr);
         return 2;
     }
-    D3d8Replayer replayer;
-    D3d8ReplayPicture picture;
-    std::string error;
-    if (!replayer.open(tracePath, &error) || !replayer.replay(frame, &picture, &error)) {
-        std::fprintf(stderr, "zelvaro-d3d8replay: %s\n", error.c_str());
-        return 1;
+    int status = 0;
+    for (size_t i = 0; i < paths.size(); i += 2) {
+        if (!replayOne(paths[i], paths[i + 1], frame, repeat)) status = 1;
     }
-    if (!writePpm(outPath, picture)) {
-        std::fprintf(stderr, "zelvaro-d3d8replay: cannot write %s\n", outPath.c_str());
-        return 1;
-    }
-    if (repeat > 0) {
-        double milliseconds = 0;
-        if (!replayer.repeat(repeat, &milliseconds, &error)) {
-            std::fprintf(stderr, "zelvaro-d3d8replay: %s\n", error.c_str());
-            return 1;
-        }
-        std::printf("%.3f ms per frame over %d replays\n", milliseconds, repeat);
-    }
-    return 0;
+    return status;
 }
