@@ -275,7 +275,9 @@ bool D3d8Replayer::play(const D3d8TraceRecord& record, std::string* error) {
             break;
         case D3d8TraceOp::setRenderState: {
             const auto state = static_cast<D3DRENDERSTATETYPE>(f.u32());
-            device->SetRenderState(state, f.u32());
+            const DWORD value = f.u32();
+            const auto forced = forcedStates.find(state);
+            device->SetRenderState(state, forced != forcedStates.end() ? forced->second : value);
             break;
         }
         case D3d8TraceOp::setTextureStageState: {
@@ -410,6 +412,7 @@ bool D3d8Replayer::replay(int last, D3d8ReplayPicture* picture, std::string* err
         return false;
     }
     trace.rewind();
+    for (const auto& [state, value] : forcedStates) device->SetRenderState(static_cast<D3DRENDERSTATETYPE>(state), value);
     D3d8TraceRecord record;
     int frame = -1;
     while (trace.next(&record, error)) {

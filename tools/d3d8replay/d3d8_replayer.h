@@ -35,6 +35,9 @@ public:
     // Present; gives the milliseconds per frame (the last picture read back).
     bool repeat(int times, double* millisecondsPerFrame, std::string* error);
     int frameCount() const { return static_cast<int>(frameStarts.size()); }
+    // Replays every setRenderState of `state` with `value` instead, and sets
+    // it at once: to find out what a difference between two devices comes from.
+    void forceRenderState(DWORD state, DWORD value) { forcedStates[state] = value; }
 
 private:
     bool play(const D3d8TraceRecord& record, std::string* error);
@@ -61,6 +64,7 @@ private:
     std::map<uint32_t, IDirect3DSurface8*> surfaces;
     std::map<uint32_t, IDirect3DVertexBuffer8*> vertexBuffers;
     std::map<uint32_t, DWORD> textureUsage;  // texture id: its usage flags
+    std::map<DWORD, DWORD> forcedStates;
 };
 
 #endif  // ZELVARO_TOOLS_D3D8REPLAY_REPLAYER_H

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "d3d8_replayer.h"
@@ -27,10 +28,13 @@ const char usage[] =
     "usage: zelvaro-d3d8replay TRACE OUT.ppm [TRACE OUT.ppm ...] [--frame K] [--repeat N]\n"
     "  replays each trace's frames up to frame K (counted from 0; default: the last)\n"
     "  and writes the back buffer as a PPM picture; --repeat N then replays that\n"
-    "  frame N more times and prints the milliseconds per frame\n";
+    "  frame N more times and prints the milliseconds per frame;\n"
+    "  --force-render-state S=V replays every SetRenderState(S, ...) as SetRenderState(S, V)\n";
 
-bool replayOne(const std::string& tracePath, const std::string& outPath, int frame, int repeat) {
+bool replayOne(const std::string& tracePath, const std::string& outPath, int frame, int repeat,
+               const std::vector<std::pair<DWORD, DWORD>>& forced) {
     D3d8Replayer replayer;
+    for (const auto& [state, value] : forced) replayer.forceRenderState(state, value);
     D3d8ReplayPicture picture;
     std::string error;
     if (!replayer.open(tracePath, &error) || !replayer.replay(frame, &picture, &error)) {
@@ -61,9 +65,17 @@ int main(int argc, char** argv) {
     std::vector<std::string> paths;  // trace, picture, trace, picture, ...
     int frame = -1;
     int repeat = 0;
+    std::vector<std::pair<DWORD, DWORD>> forced;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
-        if ((argument == "--frame" || argument == "--repeat") && i + 1 < argc) {
+        unsigned long state = 0, value = 0;
+        if (argument == "--force-render-state" && i + 1 < argc) {
+            if (std::sscanf(argv[++i], "%lu=%lu", &state, &value) != 2) {
+                std::fprintf(stderr, "zelvaro-d3d8replay: --force-render-state takes STATE=VALUE (numbers)\n");
+                return 2;
+            }
+            forced.emplace_back(DWORD(state), DWORD(value));
+        } else if ((argument == "--frame" || argument == "--repeat") && i + 1 < argc) {
             char* end = nullptr;
             const long value = std::strtol(argv[++i], &end, 10);
             if (*end != '\0' || value < 0 || value > 1000000) {
@@ -81,7 +93,7 @@ int main(int argc, char** argv) {
     }
     int status = 0;
     for (size_t i = 0; i < paths.size(); i += 2) {
-        if (!replayOne(paths[i], paths[i + 1], frame, repeat)) status = 1;
+        if (!replayOne(paths[i], paths[i + 1], frame, repeat, forced)) status = 1;
     }
     return status;
 }
