@@ -17,6 +17,7 @@ packages=(
   libsdl2-dev libgl-dev libegl-dev libgl1-mesa-dri libmpg123-dev libmp3lame-dev
   libjpeg-dev libpng-dev zlib1g-dev libfreetype-dev fonts-dejavu-core
   ffmpeg xvfb xauth xdotool
+  wine64 g++-mingw-w64-x86-64
 )
 
 install_packages() {

@@ -3,7 +3,8 @@
 # and writes a report of the differences.
 #
 #   tools/d3d8compare/compare.sh [--build DIR] [--out DIR] [--frames "S:T ..."]
-#                                [--fps N] [--check]
+#                                [--fps N] [--force-render-state S=V]
+#                                [--reuse-traces] [--check]
 #
 # --frames lists scene:time pairs; the time is a music time in seconds, or
 # "card@F" for frame F of the title card (before the music). The default is
@@ -14,13 +15,19 @@
 # time, mean absolute difference of red, green and blue, % of pixels off by
 # more than 40, verdict), strips/*.png (ours, Wine's, difference x 8) and
 # index.html. With --check the exit code is 1 when a frame is beyond the
-# golden frames' tolerance (mean > 2 in a channel, or more than 1 % off by > 40).
+# golden frames' tolerance (mean > 2 in a channel, or more than 1 % off by > 40),
+# and 77 when Wine, the Windows replayer or Xvfb is missing.
+# --force-render-state S=V replays both sides with that render state pinned
+# (DIFFERENCES.md: Wine ignores D3DRS_WRAP0, state 128); --reuse-traces keeps
+# the traces of an earlier run with the same frames.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=$root/build
 out=
 fps=12
 check=0
+reuse=0
+forced=()
 frames="14:card@1 14:card@24 14:card@40
 6:1.0 6:9.0 6:193.0  5:16.5 5:22.0 5:28.0  7:33.0 7:40.0 7:46.0
 10:50.5 10:56.0 10:62.5  2:65.0 2:73.0 2:78.0  3:82.0 3:88.5 3:94.0
@@ -34,13 +41,15 @@ while [ $# -gt 0 ]; do
     --frames) frames=$2; shift 2 ;;
     --fps) fps=$2; shift 2 ;;
     --check) check=1; shift ;;
-    *) sed -n '2,20p' "$0" >&2; exit 2 ;;
+    --reuse-traces) reuse=1; shift ;;
+    --force-render-state) forced+=(--force-render-state "$2"); shift 2 ;;
+    *) sed -n '2,27p' "$0" >&2; exit 2 ;;
   esac
 done
 out=${out:-$build/d3d8compare}
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
-for program in zelvaro-capture zelvaro-d3d8replay zelvaro-d3d8replay-windows.exe zelvaro-d3d8compare; do
+for program in zelvaro-capture zelvaro-d3d8replay zelvaro-d3d8compare; do
   if [ ! -x "$build/$program" ]; then
     echo "compare.sh: $build/$program is missing (build the tools first)" >&2
     exit 1
@@ -48,12 +57,17 @@ for program in zelvaro-capture zelvaro-d3d8replay zelvaro-d3d8replay-windows.exe
 done
 wine=${WINE:-$(command -v wine64 || true)}
 [ -n "$wine" ] || wine=/usr/lib/wine/wine64
-if [ ! -x "$wine" ]; then
-  echo "compare.sh: Wine is missing (Debian package wine64)" >&2
-  exit 1
+missing=
+[ -x "$wine" ] || missing="Wine (Debian package wine64)"
+[ -x "$build/zelvaro-d3d8replay-windows.exe" ] || missing="$build/zelvaro-d3d8replay-windows.exe (MinGW-w64: g++-mingw-w64-x86-64)"
+command -v Xvfb >/dev/null || missing="Xvfb (Debian package xvfb)"
+if [ -n "$missing" ]; then
+  echo "compare.sh: $missing is missing" >&2
+  exit 77
 fi
 
-rm -rf "$out/traces" "$out/ours" "$out/wine" "$out/strips"
+[ "$reuse" -eq 1 ] || rm -rf "$out/traces"
+rm -rf "$out/ours" "$out/wine" "$out/strips"
 mkdir -p "$out/traces" "$out/ours" "$out/wine" "$out/strips"
 
 # --- call traces: the music times in one run of the show, the title card's frames one run each ---
@@ -65,12 +79,14 @@ for pair in $frames; do
     card@*)
       frame=${time#card@}
       names+=("card_$frame")
+      [ "$reuse" -eq 1 ] && [ -f "$out/traces/card_$frame.d8t" ] && continue
       (cd "$build/data" && "$build/zelvaro-capture" --fps "$fps" --frames $((frame + 1)) \
         --trace-calls "$out/traces/card_$frame.d8t")
       ;;
     *)
       name=$(printf 'calls_%.3f' "$time")
       names+=("$name")
+      [ "$reuse" -eq 1 ] && [ -f "$out/traces/$name.d8t" ] && continue
       music+=("$time")
       ;;
   esac
@@ -83,7 +99,7 @@ fi
 # --- replays: ours ---
 arguments=()
 for name in "${names[@]}"; do arguments+=("$out/traces/$name.d8t" "$out/ours/$name.ppm"); done
-SDL_VIDEODRIVER=offscreen "$build/zelvaro-d3d8replay" "${arguments[@]}"
+SDL_VIDEODRIVER=offscreen "$build/zelvaro-d3d8replay" "${forced[@]}" "${arguments[@]}"
 
 # --- replays: Wine, headless ---
 xvfb_pid=
@@ -107,7 +123,7 @@ arguments=()
 for name in "${names[@]}"; do
   arguments+=("$(windows_path "$out/traces/$name.d8t")" "$(windows_path "$out/wine/$name.ppm")")
 done
-"$wine" "$build/zelvaro-d3d8replay-windows.exe" "${arguments[@]}" 2>&1 | grep -v '^[0-9a-f]*:fixme:' >&2 || true
+"$wine" "$build/zelvaro-d3d8replay-windows.exe" "${forced[@]}" "${arguments[@]}" 2>&1 | grep -v '^[0-9a-f]*:fixme:' >&2 || true
 
 # --- the report ---
 beyond=0

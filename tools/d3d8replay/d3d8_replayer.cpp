@@ -178,10 +178,17 @@ bool D3d8Replayer::upload(IDirect3DSurface8* target, D3d8TraceFields& f, bool vi
             std::memcpy(static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch, rows + size_t(y) * rowBytes, rowBytes);
         }
         image->UnlockRect();
+        // A source rectangle with its point: Wine's CopyRects copies nothing
+        // for destination points without source rectangles.
+        RECT whole;
+        whole.left = 0;
+        whole.top = 0;
+        whole.right = rectWidth;
+        whole.bottom = rectHeight;
         POINT at;
         at.x = rect.left;
         at.y = rect.top;
-        device->CopyRects(image, nullptr, 0, target, &at);
+        device->CopyRects(image, &whole, 1, target, &at);
     }
     image->Release();
     return true;
