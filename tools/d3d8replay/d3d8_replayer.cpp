@@ -91,7 +91,7 @@ bool D3d8Replayer::createDevice(D3d8TraceFields& f, std::string* error) {
     }
 #ifdef _WIN32
     // No import library for d3d8.dll: the entry point is looked up.
-    library = LoadLibraryA("d3d8.dll");
+    HMODULE library = LoadLibraryA("d3d8.dll");  // stays loaded while the program runs
     CreateFunction create =
         library != nullptr ? reinterpret_cast<CreateFunction>(reinterpret_cast<void*>(GetProcAddress(library, "Direct3DCreate8"))) : nullptr;
     if (create == nullptr) {
@@ -444,7 +444,28 @@ bool D3d8Replayer::repeat(int times, double* millisecondsPerFrame, std::string* 
     D3d8TraceRecord record;
     for (int i = 0; i < times; ++i) {
         trace.seek(replayedFrom);
+        bool declaring = false;
         while (trace.position() < replayedTo && trace.next(&record, error)) {
+            // Objects the frame named first were declared inside it: they
+            // exist from the first replay, so their creation, the contents
+            // that come with it and their release are left out.
+            switch (record.op) {
+                case D3d8TraceOp::createTexture:
+                case D3d8TraceOp::createSurface:
+                case D3d8TraceOp::createVertexBuffer:
+                case D3d8TraceOp::textureLevel:
+                case D3d8TraceOp::release:
+                    declaring = record.op != D3d8TraceOp::release;
+                    continue;
+                case D3d8TraceOp::textureData:
+                case D3d8TraceOp::surfaceData:
+                case D3d8TraceOp::vertexData:
+                    if (declaring) continue;
+                    break;
+                default:
+                    declaring = false;
+                    break;
+            }
             if (!play(record, error)) return false;
         }
         device->Present(nullptr, nullptr, nullptr, nullptr);

@@ -32,7 +32,9 @@ public:
     // reads the back buffer into *picture.
     bool replay(int last, D3d8ReplayPicture* picture, std::string* error);
     // Replays the frame just replayed `times` more times, each followed by a
-    // Present; gives the milliseconds per frame (the last picture read back).
+    // Present, without the declarations of objects it names first (made in
+    // the first replay); gives the milliseconds per frame, the last picture
+    // read back.
     bool repeat(int times, double* millisecondsPerFrame, std::string* error);
     int frameCount() const { return static_cast<int>(frameStarts.size()); }
     // Replays every setRenderState of `state` with `value` instead, and sets
@@ -53,7 +55,6 @@ private:
     std::vector<size_t> frameStarts;  // file positions of the frameBegin records
     size_t replayedFrom = 0;          // the frame replayed last: its records
     size_t replayedTo = 0;
-    HMODULE library = nullptr;
     HWND window = nullptr;
     IDirect3D8* direct3D = nullptr;
     IDirect3DDevice8* device = nullptr;

@@ -59,7 +59,7 @@ public:
             real->CreateDevice(adapter, deviceType, focusWindow, behaviorFlags, presentationParameters, &made);
         *returnedDevice = nullptr;
         if (FAILED(status) || made == nullptr) return status;
-        lastDevice = new D3d8TraceDevice(this, made, *presentationParameters);
+        lastDevice = new D3d8TraceDevice(this, made);
         *returnedDevice = lastDevice;
         return status;
     }

@@ -32,8 +32,7 @@ UINT verticesOf(D3DPRIMITIVETYPE type, UINT primitives) {
 
 }  // namespace
 
-D3d8TraceDevice::D3d8TraceDevice(IDirect3D8* owner, IDirect3DDevice8* wrapped, const D3DPRESENT_PARAMETERS& parameters)
-    : real(wrapped), direct3D(owner), presentParameters(parameters) {
+D3d8TraceDevice::D3d8TraceDevice(IDirect3D8* owner, IDirect3DDevice8* wrapped) : real(wrapped), direct3D(owner) {
     direct3D->AddRef();
     IDirect3DSurface8* surface = nullptr;
     if (SUCCEEDED(real->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &surface))) {

@@ -20,7 +20,7 @@ constexpr DWORD kD3d8TraceStages = 8;
 
 class D3d8TraceDevice final : public IDirect3DDevice8 {
 public:
-    D3d8TraceDevice(IDirect3D8* direct3D, IDirect3DDevice8* real, const D3DPRESENT_PARAMETERS& parameters);
+    D3d8TraceDevice(IDirect3D8* direct3D, IDirect3DDevice8* real);
     ~D3d8TraceDevice();
 
     // Recording: the file gets the device and the inherited state at once,
@@ -113,7 +113,6 @@ private:
     void writeRect(const RECT& rect);
 
     IDirect3D8* direct3D;
-    D3DPRESENT_PARAMETERS presentParameters;
     ULONG refCount = 1;
     uint32_t lastId = 0;
     uint32_t recordingNumber = 0;
