@@ -25,6 +25,12 @@ RECT readRect(D3d8TraceFields& f) {
     return rect;
 }
 
+void copyRows(const D3DLOCKED_RECT& locked, const uint8_t* rows, uint32_t rowBytes, LONG rowCount) {
+    for (LONG y = 0; y < rowCount; ++y) {
+        std::memcpy(static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch, rows + size_t(y) * rowBytes, rowBytes);
+    }
+}
+
 std::string hex(HRESULT result) {
     char text[16];
     std::snprintf(text, sizeof text, "0x%08lx", static_cast<unsigned long>(result));
@@ -93,7 +99,9 @@ bool D3d8Replayer::createDevice(D3d8TraceFields& f, std::string* error) {
     // No import library for d3d8.dll: the entry point is looked up.
     HMODULE library = LoadLibraryA("d3d8.dll");  // stays loaded while the program runs
     CreateFunction create =
-        library != nullptr ? reinterpret_cast<CreateFunction>(reinterpret_cast<void*>(GetProcAddress(library, "Direct3DCreate8"))) : nullptr;
+        library != nullptr
+            ? reinterpret_cast<CreateFunction>(reinterpret_cast<void*>(GetProcAddress(library, "Direct3DCreate8")))
+            : nullptr;
     if (create == nullptr) {
         *error = "cannot load d3d8.dll";
         return false;
@@ -113,8 +121,8 @@ bool D3d8Replayer::createDevice(D3d8TraceFields& f, std::string* error) {
     windowClass.lpszClassName = "zelvaro-d3d8replay";
     RegisterClassA(&windowClass);
     window = CreateWindowExA(0, "zelvaro-d3d8replay", "zelvaro-d3d8replay", WS_POPUP | WS_VISIBLE, 0, 0,
-                             static_cast<int>(width), static_cast<int>(height), nullptr, nullptr,
-                             windowClass.hInstance, nullptr);
+                             static_cast<int>(width), static_cast<int>(height), nullptr, nullptr, windowClass.hInstance,
+                             nullptr);
     if (window == nullptr) {
         *error = "cannot make a window";
         return false;
@@ -165,18 +173,14 @@ bool D3d8Replayer::upload(IDirect3DSurface8* target, D3d8TraceFields& f, bool vi
     target->GetDesc(&desc);
     D3DLOCKED_RECT locked;
     if (!viaCopy && SUCCEEDED(target->LockRect(&locked, &rect, 0))) {
-        for (LONG y = 0; y < rectHeight; ++y) {
-            std::memcpy(static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch, rows + size_t(y) * rowBytes, rowBytes);
-        }
+        copyRows(locked, rows, rowBytes, rectHeight);
         target->UnlockRect();
         return true;
     }
     IDirect3DSurface8* image = nullptr;
     if (FAILED(device->CreateImageSurface(UINT(rectWidth), UINT(rectHeight), desc.Format, &image))) return true;
     if (SUCCEEDED(image->LockRect(&locked, nullptr, 0))) {
-        for (LONG y = 0; y < rectHeight; ++y) {
-            std::memcpy(static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch, rows + size_t(y) * rowBytes, rowBytes);
-        }
+        copyRows(locked, rows, rowBytes, rectHeight);
         image->UnlockRect();
         // A source rectangle with its point: Wine's CopyRects copies nothing
         // for destination points without source rectangles.
@@ -277,9 +281,7 @@ bool D3d8Replayer::play(const D3d8TraceRecord& record, std::string* error) {
             }
             break;
         }
-        case D3d8TraceOp::release:
-            forget(f.u32());
-            break;
+        case D3d8TraceOp::release: forget(f.u32()); break;
         case D3d8TraceOp::setRenderState: {
             const auto state = static_cast<D3DRENDERSTATETYPE>(f.u32());
             const DWORD value = f.u32();
@@ -324,9 +326,7 @@ bool D3d8Replayer::play(const D3d8TraceRecord& record, std::string* error) {
             device->SetStreamSource(stream, buffer, f.u32());
             break;
         }
-        case D3d8TraceOp::setVertexShader:
-            device->SetVertexShader(f.u32());
-            break;
+        case D3d8TraceOp::setVertexShader: device->SetVertexShader(f.u32()); break;
         case D3d8TraceOp::setRenderTarget: {
             IDirect3DSurface8* color = surface(f.u32());
             IDirect3DSurface8* depth = surface(f.u32());
@@ -352,12 +352,8 @@ bool D3d8Replayer::play(const D3d8TraceRecord& record, std::string* error) {
             if (!f.failed) device->Clear(count, count > 0 ? rects.data() : nullptr, flags, color, z, stencil);
             break;
         }
-        case D3d8TraceOp::beginScene:
-            device->BeginScene();
-            break;
-        case D3d8TraceOp::endScene:
-            device->EndScene();
-            break;
+        case D3d8TraceOp::beginScene: device->BeginScene(); break;
+        case D3d8TraceOp::endScene: device->EndScene(); break;
         case D3d8TraceOp::drawPrimitive: {
             const auto type = static_cast<D3DPRIMITIVETYPE>(f.u32());
             const UINT start = f.u32();
@@ -419,7 +415,8 @@ bool D3d8Replayer::replay(int last, D3d8ReplayPicture* picture, std::string* err
         return false;
     }
     trace.rewind();
-    for (const auto& [state, value] : forcedStates) device->SetRenderState(static_cast<D3DRENDERSTATETYPE>(state), value);
+    for (const auto& [state, value] : forcedStates)
+        device->SetRenderState(static_cast<D3DRENDERSTATETYPE>(state), value);
     D3d8TraceRecord record;
     int frame = -1;
     while (trace.next(&record, error)) {
@@ -454,17 +451,13 @@ bool D3d8Replayer::repeat(int times, double* millisecondsPerFrame, std::string* 
                 case D3d8TraceOp::createSurface:
                 case D3d8TraceOp::createVertexBuffer:
                 case D3d8TraceOp::textureLevel:
-                case D3d8TraceOp::release:
-                    declaring = record.op != D3d8TraceOp::release;
-                    continue;
+                case D3d8TraceOp::release: declaring = record.op != D3d8TraceOp::release; continue;
                 case D3d8TraceOp::textureData:
                 case D3d8TraceOp::surfaceData:
                 case D3d8TraceOp::vertexData:
                     if (declaring) continue;
                     break;
-                default:
-                    declaring = false;
-                    break;
+                default: declaring = false; break;
             }
             if (!play(record, error)) return false;
         }

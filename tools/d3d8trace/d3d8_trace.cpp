@@ -44,14 +44,13 @@ public:
     HRESULT STDMETHODCALLTYPE CheckDepthStencilMatch(UINT adapter, D3DDEVTYPE deviceType, D3DFORMAT adapterFormat,
                                                      D3DFORMAT renderTargetFormat,
                                                      D3DFORMAT depthStencilFormat) override {
-        return real->CheckDepthStencilMatch(adapter, deviceType, adapterFormat, renderTargetFormat,
-                                            depthStencilFormat);
+        return real->CheckDepthStencilMatch(adapter, deviceType, adapterFormat, renderTargetFormat, depthStencilFormat);
     }
     HRESULT STDMETHODCALLTYPE GetDeviceCaps(UINT adapter, D3DDEVTYPE deviceType, D3DCAPS8* caps) override {
         return real->GetDeviceCaps(adapter, deviceType, caps);
     }
-    HRESULT STDMETHODCALLTYPE CreateDevice(UINT adapter, D3DDEVTYPE deviceType, HWND focusWindow,
-                                           DWORD behaviorFlags, D3DPRESENT_PARAMETERS* presentationParameters,
+    HRESULT STDMETHODCALLTYPE CreateDevice(UINT adapter, D3DDEVTYPE deviceType, HWND focusWindow, DWORD behaviorFlags,
+                                           D3DPRESENT_PARAMETERS* presentationParameters,
                                            IDirect3DDevice8** returnedDevice) override {
         if (returnedDevice == nullptr || presentationParameters == nullptr) return D3DERR_INVALIDCALL;
         IDirect3DDevice8* made = nullptr;

@@ -10,12 +10,8 @@ RECT wholeOf(const D3DSURFACE_DESC& desc) {
 
 D3d8TraceSurface* traced(IDirect3DSurface8* surface) { return static_cast<D3d8TraceSurface*>(surface); }
 D3d8TraceTexture* traced(IDirect3DBaseTexture8* texture) { return static_cast<D3d8TraceTexture*>(texture); }
-D3d8TraceVertexBuffer* traced(IDirect3DVertexBuffer8* buffer) {
-    return static_cast<D3d8TraceVertexBuffer*>(buffer);
-}
-IDirect3DSurface8* realOf(IDirect3DSurface8* surface) {
-    return surface != nullptr ? traced(surface)->real : nullptr;
-}
+D3d8TraceVertexBuffer* traced(IDirect3DVertexBuffer8* buffer) { return static_cast<D3d8TraceVertexBuffer*>(buffer); }
+IDirect3DSurface8* realOf(IDirect3DSurface8* surface) { return surface != nullptr ? traced(surface)->real : nullptr; }
 uint32_t idOf(const D3d8TraceSurface* surface) { return surface != nullptr ? surface->name.id : 0; }
 
 UINT verticesOf(D3DPRIMITIVETYPE type, UINT primitives) {
@@ -86,15 +82,9 @@ bool D3d8TraceDevice::startRecording(const std::string& path, std::string* error
         return false;
     }
     ++recordingNumber;
-    writer->begin(D3d8TraceOp::device);
-    writer->u32(backBuffer->desc.Width);
-    writer->u32(backBuffer->desc.Height);
-    writer->u32(backBuffer->desc.Format);
-    writer->u32(autoDepth != nullptr ? 1 : 0);
-    writer->u32(autoDepth != nullptr ? autoDepth->desc.Format : 0);
-    writer->u32(backBuffer->name.id);
-    writer->u32(autoDepth != nullptr ? autoDepth->name.id : 0);
-    writer->end();
+    writer->record(D3d8TraceOp::device, backBuffer->desc.Width, backBuffer->desc.Height, backBuffer->desc.Format,
+                   autoDepth != nullptr ? 1 : 0, autoDepth != nullptr ? autoDepth->desc.Format : 0, backBuffer->name.id,
+                   autoDepth != nullptr ? autoDepth->name.id : 0);
     backBuffer->name.declaredIn = recordingNumber;
     if (autoDepth != nullptr) autoDepth->name.declaredIn = recordingNumber;
     writeSurfaceContents(backBuffer);
@@ -104,17 +94,10 @@ bool D3d8TraceDevice::startRecording(const std::string& path, std::string* error
 
 void D3d8TraceDevice::writeInheritedState() {
     for (const auto& [state, value] : renderStates) {
-        writer->begin(D3d8TraceOp::setRenderState);
-        writer->u32(state);
-        writer->u32(value);
-        writer->end();
+        writer->record(D3d8TraceOp::setRenderState, state, value);
     }
     for (const auto& [where, value] : stageStates) {
-        writer->begin(D3d8TraceOp::setTextureStageState);
-        writer->u32(where.first);
-        writer->u32(where.second);
-        writer->u32(value);
-        writer->end();
+        writer->record(D3d8TraceOp::setTextureStageState, where.first, where.second, value);
     }
     for (const auto& [state, matrix] : transforms) SetTransform(static_cast<D3DTRANSFORMSTATETYPE>(state), &matrix);
     if (vertexShaderSet) SetVertexShader(vertexShader);
@@ -138,9 +121,7 @@ void D3d8TraceDevice::frameBegin(uint32_t frame, double musicTime) {
 
 void D3d8TraceDevice::frameEnd(uint32_t frame) {
     if (!writer) return;
-    writer->begin(D3d8TraceOp::frameEnd);
-    writer->u32(frame);
-    writer->end();
+    writer->record(D3d8TraceOp::frameEnd, frame);
 }
 
 bool D3d8TraceDevice::stopRecording(std::string* error) {
@@ -163,8 +144,8 @@ namespace {
 // read-only lock, render targets through a copy into an image surface.
 // Calls `use` with the locked rows; false when they cannot be read.
 template <typename Use>
-bool readContents(IDirect3DDevice8* device, IDirect3DSurface8* surface, const D3DSURFACE_DESC& desc,
-                  bool renderTarget, Use use) {
+bool readContents(IDirect3DDevice8* device, IDirect3DSurface8* surface, const D3DSURFACE_DESC& desc, bool renderTarget,
+                  Use use) {
     IDirect3DSurface8* source = surface;
     IDirect3DSurface8* copy = nullptr;
     if (renderTarget) {
@@ -214,15 +195,8 @@ void D3d8TraceDevice::writeSurfaceContents(D3d8TraceSurface* surface) {
 void D3d8TraceDevice::declare(D3d8TraceTexture* texture) {
     if (!writer || texture->name.declaredIn == recordingNumber) return;
     texture->name.declaredIn = recordingNumber;
-    writer->begin(D3d8TraceOp::createTexture);
-    writer->u32(texture->name.id);
-    writer->u32(texture->desc.Width);
-    writer->u32(texture->desc.Height);
-    writer->u32(texture->levelCount);
-    writer->u32(texture->desc.Usage);
-    writer->u32(texture->desc.Format);
-    writer->u32(texture->desc.Pool);
-    writer->end();
+    writer->record(D3d8TraceOp::createTexture, texture->name.id, texture->desc.Width, texture->desc.Height,
+                   texture->levelCount, texture->desc.Usage, texture->desc.Format, texture->desc.Pool);
     for (UINT level = 0; level < texture->levelCount; ++level) {
         IDirect3DSurface8* surface = nullptr;
         if (FAILED(texture->GetSurfaceLevel(level, &surface))) continue;
@@ -236,11 +210,7 @@ void D3d8TraceDevice::declare(D3d8TraceSurface* surface) {
     if (surface->texture != nullptr) {
         declare(surface->texture);
         surface->name.declaredIn = recordingNumber;
-        writer->begin(D3d8TraceOp::textureLevel);
-        writer->u32(surface->name.id);
-        writer->u32(surface->texture->name.id);
-        writer->u32(surface->level);
-        writer->end();
+        writer->record(D3d8TraceOp::textureLevel, surface->name.id, surface->texture->name.id, surface->level);
         return;
     }
     surface->name.declaredIn = recordingNumber;
@@ -250,26 +220,16 @@ void D3d8TraceDevice::declare(D3d8TraceSurface* surface) {
         case D3d8TraceSurfaceRole::depthStencil: kind = D3d8TraceSurfaceKind::depthStencil; break;
         default: break;
     }
-    writer->begin(D3d8TraceOp::createSurface);
-    writer->u32(surface->name.id);
-    writer->u32(static_cast<uint32_t>(kind));
-    writer->u32(surface->desc.Width);
-    writer->u32(surface->desc.Height);
-    writer->u32(surface->desc.Format);
-    writer->end();
+    writer->record(D3d8TraceOp::createSurface, surface->name.id, static_cast<uint32_t>(kind), surface->desc.Width,
+                   surface->desc.Height, surface->desc.Format);
     if (kind != D3d8TraceSurfaceKind::depthStencil) writeSurfaceContents(surface);
 }
 
 void D3d8TraceDevice::declare(D3d8TraceVertexBuffer* buffer) {
     if (!writer || buffer->name.declaredIn == recordingNumber) return;
     buffer->name.declaredIn = recordingNumber;
-    writer->begin(D3d8TraceOp::createVertexBuffer);
-    writer->u32(buffer->name.id);
-    writer->u32(buffer->desc.Size);
-    writer->u32(buffer->desc.Usage);
-    writer->u32(buffer->desc.FVF);
-    writer->u32(buffer->desc.Pool);
-    writer->end();
+    writer->record(D3d8TraceOp::createVertexBuffer, buffer->name.id, buffer->desc.Size, buffer->desc.Usage,
+                   buffer->desc.FVF, buffer->desc.Pool);
     BYTE* data = nullptr;
     if (buffer->locked || FAILED(buffer->real->Lock(0, 0, &data, D3DLOCK_READONLY))) return;
     writer->begin(D3d8TraceOp::vertexData);
@@ -313,9 +273,7 @@ void D3d8TraceDevice::recordLock(D3d8TraceVertexBuffer* buffer) {
 
 void D3d8TraceDevice::forget(D3d8TraceName& name) {
     if (!writer || name.declaredIn != recordingNumber) return;
-    writer->begin(D3d8TraceOp::release);
-    writer->u32(name.id);
-    writer->end();
+    writer->record(D3d8TraceOp::release, name.id);
     name.declaredIn = 0;
 }
 
@@ -451,9 +409,8 @@ HRESULT makeSurface(D3d8TraceDevice* device, D3d8TraceSurfaceRole role, IDirect3
 
 }  // namespace
 
-HRESULT D3d8TraceDevice::CreateRenderTarget(UINT width, UINT height, D3DFORMAT format,
-                                            D3DMULTISAMPLE_TYPE multiSample, BOOL lockable,
-                                            IDirect3DSurface8** result) {
+HRESULT D3d8TraceDevice::CreateRenderTarget(UINT width, UINT height, D3DFORMAT format, D3DMULTISAMPLE_TYPE multiSample,
+                                            BOOL lockable, IDirect3DSurface8** result) {
     return makeSurface(this, D3d8TraceSurfaceRole::renderTarget, result, [&](IDirect3DSurface8** made) {
         return real->CreateRenderTarget(width, height, format, multiSample, lockable, made);
     });
@@ -467,19 +424,15 @@ HRESULT D3d8TraceDevice::CreateDepthStencilSurface(UINT width, UINT height, D3DF
 }
 
 HRESULT D3d8TraceDevice::CreateImageSurface(UINT width, UINT height, D3DFORMAT format, IDirect3DSurface8** result) {
-    return makeSurface(this, D3d8TraceSurfaceRole::image, result, [&](IDirect3DSurface8** made) {
-        return real->CreateImageSurface(width, height, format, made);
-    });
+    return makeSurface(this, D3d8TraceSurfaceRole::image, result,
+                       [&](IDirect3DSurface8** made) { return real->CreateImageSurface(width, height, format, made); });
 }
 
 // --- calls that are recorded ---
 
 HRESULT D3d8TraceDevice::Present(const RECT* sourceRect, const RECT* destRect, HWND destWindowOverride,
                                  const void* dirtyRegion) {
-    if (writer) {
-        writer->begin(D3d8TraceOp::present);
-        writer->end();
-    }
+    if (writer) writer->record(D3d8TraceOp::present);
     return real->Present(sourceRect, destRect, destWindowOverride, dirtyRegion);
 }
 
@@ -510,10 +463,7 @@ HRESULT D3d8TraceDevice::UpdateTexture(IDirect3DBaseTexture8* sourceTexture,
     if (writer) {
         declare(traced(sourceTexture));
         declare(traced(destinationTexture));
-        writer->begin(D3d8TraceOp::updateTexture);
-        writer->u32(traced(sourceTexture)->name.id);
-        writer->u32(traced(destinationTexture)->name.id);
-        writer->end();
+        writer->record(D3d8TraceOp::updateTexture, traced(sourceTexture)->name.id, traced(destinationTexture)->name.id);
     }
     return real->UpdateTexture(traced(sourceTexture)->real, traced(destinationTexture)->real);
 }
@@ -522,10 +472,7 @@ HRESULT D3d8TraceDevice::SetRenderTarget(IDirect3DSurface8* newTarget, IDirect3D
     if (writer) {
         if (newTarget != nullptr) declare(traced(newTarget));
         if (newZStencil != nullptr) declare(traced(newZStencil));
-        writer->begin(D3d8TraceOp::setRenderTarget);
-        writer->u32(idOf(traced(newTarget)));
-        writer->u32(idOf(traced(newZStencil)));
-        writer->end();
+        writer->record(D3d8TraceOp::setRenderTarget, idOf(traced(newTarget)), idOf(traced(newZStencil)));
     }
     const HRESULT status = real->SetRenderTarget(realOf(newTarget), realOf(newZStencil));
     if (SUCCEEDED(status)) {
@@ -537,23 +484,16 @@ HRESULT D3d8TraceDevice::SetRenderTarget(IDirect3DSurface8* newTarget, IDirect3D
 }
 
 HRESULT D3d8TraceDevice::BeginScene() {
-    if (writer) {
-        writer->begin(D3d8TraceOp::beginScene);
-        writer->end();
-    }
+    if (writer) writer->record(D3d8TraceOp::beginScene);
     return real->BeginScene();
 }
 
 HRESULT D3d8TraceDevice::EndScene() {
-    if (writer) {
-        writer->begin(D3d8TraceOp::endScene);
-        writer->end();
-    }
+    if (writer) writer->record(D3d8TraceOp::endScene);
     return real->EndScene();
 }
 
-HRESULT D3d8TraceDevice::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z,
-                               DWORD stencil) {
+HRESULT D3d8TraceDevice::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil) {
     if (writer) {
         const DWORD recorded = rects == nullptr ? 0 : count;
         writer->begin(D3d8TraceOp::clear);
@@ -606,12 +546,7 @@ HRESULT D3d8TraceDevice::SetViewport(const D3DVIEWPORT8* newViewport) {
 }
 
 HRESULT D3d8TraceDevice::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
-    if (writer) {
-        writer->begin(D3d8TraceOp::setRenderState);
-        writer->u32(state);
-        writer->u32(value);
-        writer->end();
-    }
+    if (writer) writer->record(D3d8TraceOp::setRenderState, state, value);
     const HRESULT status = real->SetRenderState(state, value);
     if (SUCCEEDED(status)) renderStates[state] = value;
     return status;
@@ -621,10 +556,7 @@ HRESULT D3d8TraceDevice::SetTexture(DWORD stage, IDirect3DBaseTexture8* texture)
     if (stage >= kD3d8TraceStages) return real->SetTexture(stage, texture != nullptr ? traced(texture)->real : nullptr);
     if (writer) {
         if (texture != nullptr) declare(traced(texture));
-        writer->begin(D3d8TraceOp::setTexture);
-        writer->u32(stage);
-        writer->u32(texture != nullptr ? traced(texture)->name.id : 0);
-        writer->end();
+        writer->record(D3d8TraceOp::setTexture, stage, texture != nullptr ? traced(texture)->name.id : 0);
     }
     const HRESULT status = real->SetTexture(stage, texture != nullptr ? traced(texture)->real : nullptr);
     if (SUCCEEDED(status)) bind(textures[stage], traced(texture));
@@ -632,26 +564,14 @@ HRESULT D3d8TraceDevice::SetTexture(DWORD stage, IDirect3DBaseTexture8* texture)
 }
 
 HRESULT D3d8TraceDevice::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) {
-    if (writer) {
-        writer->begin(D3d8TraceOp::setTextureStageState);
-        writer->u32(stage);
-        writer->u32(type);
-        writer->u32(value);
-        writer->end();
-    }
+    if (writer) writer->record(D3d8TraceOp::setTextureStageState, stage, type, value);
     const HRESULT status = real->SetTextureStageState(stage, type, value);
     if (SUCCEEDED(status)) stageStates[{stage, static_cast<DWORD>(type)}] = value;
     return status;
 }
 
 HRESULT D3d8TraceDevice::DrawPrimitive(D3DPRIMITIVETYPE primitiveType, UINT startVertex, UINT primitiveCount) {
-    if (writer) {
-        writer->begin(D3d8TraceOp::drawPrimitive);
-        writer->u32(primitiveType);
-        writer->u32(startVertex);
-        writer->u32(primitiveCount);
-        writer->end();
-    }
+    if (writer) writer->record(D3d8TraceOp::drawPrimitive, primitiveType, startVertex, primitiveCount);
     return real->DrawPrimitive(primitiveType, startVertex, primitiveCount);
 }
 
@@ -669,11 +589,7 @@ HRESULT D3d8TraceDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE primitiveType, UINT pr
 }
 
 HRESULT D3d8TraceDevice::SetVertexShader(DWORD handle) {
-    if (writer) {
-        writer->begin(D3d8TraceOp::setVertexShader);
-        writer->u32(handle);
-        writer->end();
-    }
+    if (writer) writer->record(D3d8TraceOp::setVertexShader, handle);
     const HRESULT status = real->SetVertexShader(handle);
     if (SUCCEEDED(status)) {
         vertexShaderSet = true;
@@ -687,11 +603,8 @@ HRESULT D3d8TraceDevice::SetStreamSource(UINT streamNumber, IDirect3DVertexBuffe
     if (streamNumber != 0) return real->SetStreamSource(streamNumber, realBuffer, stride);
     if (writer) {
         if (streamData != nullptr) declare(traced(streamData));
-        writer->begin(D3d8TraceOp::setStreamSource);
-        writer->u32(streamNumber);
-        writer->u32(streamData != nullptr ? traced(streamData)->name.id : 0);
-        writer->u32(stride);
-        writer->end();
+        writer->record(D3d8TraceOp::setStreamSource, streamNumber,
+                       streamData != nullptr ? traced(streamData)->name.id : 0, stride);
     }
     const HRESULT status = real->SetStreamSource(streamNumber, realBuffer, stride);
     if (SUCCEEDED(status)) {

@@ -71,8 +71,7 @@ public:
     HRESULT STDMETHODCALLTYPE UpdateTexture(IDirect3DBaseTexture8* sourceTexture,
                                             IDirect3DBaseTexture8* destinationTexture) override;
     HRESULT STDMETHODCALLTYPE GetFrontBuffer(IDirect3DSurface8* destSurface) override;
-    HRESULT STDMETHODCALLTYPE SetRenderTarget(IDirect3DSurface8* renderTarget,
-                                              IDirect3DSurface8* newZStencil) override;
+    HRESULT STDMETHODCALLTYPE SetRenderTarget(IDirect3DSurface8* renderTarget, IDirect3DSurface8* newZStencil) override;
     HRESULT STDMETHODCALLTYPE GetRenderTarget(IDirect3DSurface8** renderTarget) override;
     HRESULT STDMETHODCALLTYPE GetDepthStencilSurface(IDirect3DSurface8** zStencilSurface) override;
     HRESULT STDMETHODCALLTYPE BeginScene() override;
@@ -87,15 +86,12 @@ public:
     HRESULT STDMETHODCALLTYPE GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) override;
     HRESULT STDMETHODCALLTYPE GetTexture(DWORD stage, IDirect3DBaseTexture8** texture) override;
     HRESULT STDMETHODCALLTYPE SetTexture(DWORD stage, IDirect3DBaseTexture8* texture) override;
-    HRESULT STDMETHODCALLTYPE GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
-                                                   DWORD* value) override;
-    HRESULT STDMETHODCALLTYPE SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
-                                                   DWORD value) override;
+    HRESULT STDMETHODCALLTYPE GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD* value) override;
+    HRESULT STDMETHODCALLTYPE SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override;
     HRESULT STDMETHODCALLTYPE DrawPrimitive(D3DPRIMITIVETYPE primitiveType, UINT startVertex,
                                             UINT primitiveCount) override;
     HRESULT STDMETHODCALLTYPE DrawPrimitiveUP(D3DPRIMITIVETYPE primitiveType, UINT primitiveCount,
-                                              const void* vertexStreamZeroData,
-                                              UINT vertexStreamZeroStride) override;
+                                              const void* vertexStreamZeroData, UINT vertexStreamZeroStride) override;
     HRESULT STDMETHODCALLTYPE SetVertexShader(DWORD handle) override;
     HRESULT STDMETHODCALLTYPE GetVertexShader(DWORD* handle) override;
     HRESULT STDMETHODCALLTYPE SetStreamSource(UINT streamNumber, IDirect3DVertexBuffer8* streamData,

@@ -100,10 +100,16 @@ enum class D3d8TraceSurfaceKind : uint32_t {
 // The numbers are the Direct3D 8 format codes.
 inline uint32_t d3d8TraceBytesPerPixel(uint32_t format) {
     switch (format) {
-        case 21: case 22: return 4;                  // A8R8G8B8, X8R8G8B8
-        case 23: case 24: case 25: case 26: case 51: // R5G6B5, X1R5G5B5, A1R5G5B5, A4R4G4B4, A8L8
+        case 21:
+        case 22: return 4;  // A8R8G8B8, X8R8G8B8
+        case 23:
+        case 24:
+        case 25:
+        case 26:
+        case 51:  // R5G6B5, X1R5G5B5, A1R5G5B5, A4R4G4B4, A8L8
             return 2;
-        case 28: case 50: return 1;                  // A8, L8
+        case 28:
+        case 50: return 1;  // A8, L8
         default: return 0;
     }
 }

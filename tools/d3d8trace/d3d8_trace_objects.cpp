@@ -85,8 +85,7 @@ HRESULT D3d8TraceSurface::UnlockRect() {
 
 // --- textures ---
 
-D3d8TraceTexture::D3d8TraceTexture(D3d8TraceDevice* owner, IDirect3DTexture8* wrapped)
-    : device(owner), real(wrapped) {
+D3d8TraceTexture::D3d8TraceTexture(D3d8TraceDevice* owner, IDirect3DTexture8* wrapped) : device(owner), real(wrapped) {
     real->GetLevelDesc(0, &desc);
     levelCount = real->GetLevelCount();
     levels.resize(levelCount);
@@ -120,10 +119,7 @@ D3DRESOURCETYPE D3d8TraceTexture::GetType() { return real->GetType(); }
 DWORD D3d8TraceTexture::SetLOD(DWORD lodNew) {
     if (D3d8TraceWriter* out = device->recording()) {
         device->declare(this);
-        out->begin(D3d8TraceOp::setLOD);
-        out->u32(name.id);
-        out->u32(lodNew);
-        out->end();
+        out->record(D3d8TraceOp::setLOD, name.id, lodNew);
     }
     return real->SetLOD(lodNew);
 }

@@ -72,8 +72,7 @@ public:
     DWORD STDMETHODCALLTYPE GetLevelCount() override;
     HRESULT STDMETHODCALLTYPE GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) override;
     HRESULT STDMETHODCALLTYPE GetSurfaceLevel(UINT level, IDirect3DSurface8** surfaceLevel) override;
-    HRESULT STDMETHODCALLTYPE LockRect(UINT level, D3DLOCKED_RECT* lockedRect, const RECT* rect,
-                                       DWORD flags) override;
+    HRESULT STDMETHODCALLTYPE LockRect(UINT level, D3DLOCKED_RECT* lockedRect, const RECT* rect, DWORD flags) override;
     HRESULT STDMETHODCALLTYPE UnlockRect(UINT level) override;
     HRESULT STDMETHODCALLTYPE AddDirtyRect(const RECT* dirtyRect) override;
 

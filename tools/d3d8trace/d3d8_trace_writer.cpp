@@ -14,10 +14,10 @@ bool D3d8TraceWriter::open(const std::string& path, std::string* error) {
         return false;
     }
     filePath = path;
-    record.assign(kD3d8TraceMagic, kD3d8TraceMagic + 4);
+    pending.assign(kD3d8TraceMagic, kD3d8TraceMagic + 4);
     u32(kD3d8TraceVersion);
-    writeFailed = std::fwrite(record.data(), 1, record.size(), file) != record.size();
-    record.clear();
+    writeFailed = std::fwrite(pending.data(), 1, pending.size(), file) != pending.size();
+    pending.clear();
     return true;
 }
 
@@ -33,14 +33,14 @@ bool D3d8TraceWriter::close(std::string* error) {
 }
 
 void D3d8TraceWriter::begin(D3d8TraceOp op) {
-    record.clear();
-    record.push_back(static_cast<uint8_t>(op));
-    record.resize(5);  // the length comes in end()
+    pending.clear();
+    pending.push_back(static_cast<uint8_t>(op));
+    pending.resize(5);  // the length comes in end()
 }
 
 void D3d8TraceWriter::u32(uint32_t value) {
     const uint8_t bytes[4] = {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16), uint8_t(value >> 24)};
-    record.insert(record.end(), bytes, bytes + 4);
+    pending.insert(pending.end(), bytes, bytes + 4);
 }
 
 void D3d8TraceWriter::f32(float value) {
@@ -59,21 +59,21 @@ void D3d8TraceWriter::f64(double value) {
 void D3d8TraceWriter::bytes(const void* data, uint32_t count) {
     u32(count);
     const auto* from = static_cast<const uint8_t*>(data);
-    if (count > 0) record.insert(record.end(), from, from + count);
+    if (count > 0) pending.insert(pending.end(), from, from + count);
 }
 
 void D3d8TraceWriter::rows(const void* first, uint32_t rowBytes, uint32_t rowCount, int32_t pitch) {
     u32(rowBytes * rowCount);
     const auto* row = static_cast<const uint8_t*>(first);
-    for (uint32_t y = 0; y < rowCount; ++y, row += pitch) record.insert(record.end(), row, row + rowBytes);
+    for (uint32_t y = 0; y < rowCount; ++y, row += pitch) pending.insert(pending.end(), row, row + rowBytes);
 }
 
 void D3d8TraceWriter::end() {
     if (file == nullptr) return;
-    const auto length = static_cast<uint32_t>(record.size() - 5);
-    record[1] = uint8_t(length);
-    record[2] = uint8_t(length >> 8);
-    record[3] = uint8_t(length >> 16);
-    record[4] = uint8_t(length >> 24);
-    if (std::fwrite(record.data(), 1, record.size(), file) != record.size()) writeFailed = true;
+    const auto length = static_cast<uint32_t>(pending.size() - 5);
+    pending[1] = uint8_t(length);
+    pending[2] = uint8_t(length >> 8);
+    pending[3] = uint8_t(length >> 16);
+    pending[4] = uint8_t(length >> 24);
+    if (std::fwrite(pending.data(), 1, pending.size(), file) != pending.size()) writeFailed = true;
 }

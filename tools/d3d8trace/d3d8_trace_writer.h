@@ -27,11 +27,18 @@ public:
     // Rows of `rowBytes` each, `pitch` apart in memory, as one "bytes" field.
     void rows(const void* first, uint32_t rowBytes, uint32_t rowCount, int32_t pitch);
     void end();
+    // A whole record of u32 fields.
+    template <typename... Values>
+    void record(D3d8TraceOp op, Values... values) {
+        begin(op);
+        (u32(static_cast<uint32_t>(values)), ...);
+        end();
+    }
 
 private:
     FILE* file = nullptr;
     std::string filePath;
-    std::vector<uint8_t> record;
+    std::vector<uint8_t> pending;  // the record being assembled
     bool writeFailed = false;
 };
 

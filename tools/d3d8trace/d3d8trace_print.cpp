@@ -19,8 +19,8 @@ void printFields(const D3d8TraceRecord& record) {
         case D3d8TraceOp::device: {
             const uint32_t w = f.u32(), h = f.u32(), format = f.u32(), depth = f.u32(), depthFormat = f.u32();
             const uint32_t back = f.u32(), autoDepth = f.u32();
-            std::printf(" %ux%u format=%u autoDepth=%u depthFormat=%u backBuffer=#%u depthSurface=#%u", w, h,
-                        format, depth, depthFormat, back, autoDepth);
+            std::printf(" %ux%u format=%u autoDepth=%u depthFormat=%u backBuffer=#%u depthSurface=#%u", w, h, format,
+                        depth, depthFormat, back, autoDepth);
             break;
         }
         case D3d8TraceOp::createTexture: {
@@ -62,9 +62,7 @@ void printFields(const D3d8TraceRecord& record) {
             break;
         }
         case D3d8TraceOp::release:
-        case D3d8TraceOp::frameEnd:
-            std::printf(" %u", f.u32());
-            break;
+        case D3d8TraceOp::frameEnd: std::printf(" %u", f.u32()); break;
         case D3d8TraceOp::frameBegin: {
             const uint32_t frame = f.u32();
             const double music = f.f64();
@@ -73,7 +71,8 @@ void printFields(const D3d8TraceRecord& record) {
         }
         case D3d8TraceOp::setTransform: {
             std::printf(" %u", f.u32());
-            for (int i = 0; i < 16; ++i) std::printf("%s%g", i == 0 ? " [" : (i % 4 == 0 ? " | " : " "), double(f.f32()));
+            for (int i = 0; i < 16; ++i)
+                std::printf("%s%g", i == 0 ? " [" : (i % 4 == 0 ? " | " : " "), double(f.f32()));
             std::printf("]");
             break;
         }
