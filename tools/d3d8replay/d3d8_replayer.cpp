@@ -1,6 +1,7 @@
 #include "d3d8_replayer.h"
 
 #include <cstring>
+#include <ctime>
 
 namespace {
 
@@ -434,10 +435,12 @@ bool D3d8Replayer::replay(int last, D3d8ReplayPicture* picture, std::string* err
     return false;
 }
 
-bool D3d8Replayer::repeat(int times, double* millisecondsPerFrame, std::string* error) {
+bool D3d8Replayer::repeat(int times, double* millisecondsPerFrame, double* processorMilliseconds,
+                          std::string* error) {
     LARGE_INTEGER frequency, start, end;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&start);
+    const std::clock_t processorStart = std::clock();
     D3d8TraceRecord record;
     for (int i = 0; i < times; ++i) {
         trace.seek(replayedFrom);
@@ -466,6 +469,7 @@ bool D3d8Replayer::repeat(int times, double* millisecondsPerFrame, std::string* 
     D3d8ReplayPicture picture;
     if (!readBack(&picture, error)) return false;
     QueryPerformanceCounter(&end);
+    *processorMilliseconds = 1000.0 * double(std::clock() - processorStart) / CLOCKS_PER_SEC / times;
     *millisecondsPerFrame = 1000.0 * double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart) / times;
     return true;
 }

@@ -33,9 +33,10 @@ public:
     bool replay(int last, D3d8ReplayPicture* picture, std::string* error);
     // Replays the frame just replayed `times` more times, each followed by a
     // Present, without the declarations of objects it names first (made in
-    // the first replay); gives the milliseconds per frame, the last picture
-    // read back.
-    bool repeat(int times, double* millisecondsPerFrame, std::string* error);
+    // the first replay); gives the milliseconds per frame, of the clock and
+    // of processor time (all the program's threads: the rasteriser's too),
+    // the last picture read back.
+    bool repeat(int times, double* millisecondsPerFrame, double* processorMilliseconds, std::string* error);
     int frameCount() const { return static_cast<int>(frameStarts.size()); }
     // Replays every setRenderState of `state` with `value` instead, and sets
     // it at once: to find out what a difference between two devices comes from.

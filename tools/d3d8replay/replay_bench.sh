@@ -32,7 +32,8 @@ if [ ${#music[@]} -gt 0 ]; then
   (cd "$build/data" && "$build/zelvaro-capture" --fps 12 --trace-at "$list" --trace-calls "$out")
 fi
 
-printf '%-6s %-8s %8s %8s %10s\n' scene time draws "MB" "ms/frame"
+printf '%-6s %-8s %8s %8s %10s %10s\n' scene time draws "MB" "ms/frame" "cpu ms"
+
 for pair in $frames; do
   time=${pair#*:}
   case "$time" in
@@ -41,7 +42,7 @@ for pair in $frames; do
   esac
   draws=$("$build/zelvaro-d3d8trace" "$trace" | sed -n '/^frameBegin/,$p' | grep -c '^drawPrimitive' || true)
   megabytes=$(( $(stat -c %s "$trace") / 1000000 ))
-  ms=$(SDL_VIDEODRIVER=offscreen "$build/zelvaro-d3d8replay" "$trace" "$out/last.ppm" --repeat "$times" |
-       awk '{print $2}')
-  printf '%-6s %-8s %8s %8s %10s\n' "${pair%%:*}" "$time" "$draws" "$megabytes" "$ms"
+  read -r ms cpu < <(SDL_VIDEODRIVER=offscreen "$build/zelvaro-d3d8replay" "$trace" "$out/last.ppm" \
+                      --repeat "$times" | awk '{print $2, substr($6, 2)}')
+  printf '%-6s %-8s %8s %8s %10s %10s\n' "${pair%%:*}" "$time" "$draws" "$megabytes" "$ms" "$cpu"
 done

@@ -46,12 +46,13 @@ bool replayOne(const std::string& tracePath, const std::string& outPath, int fra
         return false;
     }
     if (repeat > 0) {
-        double milliseconds = 0;
-        if (!replayer.repeat(repeat, &milliseconds, &error)) {
+        double milliseconds = 0, processor = 0;
+        if (!replayer.repeat(repeat, &milliseconds, &processor, &error)) {
             std::fprintf(stderr, "zelvaro-d3d8replay: %s: %s\n", tracePath.c_str(), error.c_str());
             return false;
         }
-        std::printf("%s %.3f ms per frame over %d replays\n", tracePath.c_str(), milliseconds, repeat);
+        std::printf("%s %.3f ms per frame (%.3f ms of processor time) over %d replays\n", tracePath.c_str(),
+                    milliseconds, processor, repeat);
     }
     return true;
 }
