@@ -253,7 +253,6 @@ bool CaptureRun::finish() {
     finished = true;
     if (progressShownAt >= 0) std::fputc('\n', stderr);
     if (!options.traceCalls.empty()) {
-        std::string error;
         if (callTraceOpen && !endCallTrace()) return false;
         if (callTracesWritten == 0) {
             std::fprintf(stderr, "zelvaro-capture: no frame was traced into %s\n", options.traceCalls.c_str());
