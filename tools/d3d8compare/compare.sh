@@ -3,7 +3,7 @@
 # and writes a report of the differences.
 #
 #   tools/d3d8compare/compare.sh [--build DIR] [--out DIR] [--frames "S:T ..."]
-#                                [--fps N] [--force-render-state S=V]
+#                                [--fps N] [--size 640] [--force-render-state S=V]
 #                                [--reuse-traces] [--check]
 #
 # --frames lists scene:time pairs; the time is a music time in seconds, or
@@ -17,6 +17,7 @@
 # index.html. With --check the exit code is 1 when a frame is beyond the
 # golden frames' tolerance (mean > 2 in a channel, or more than 1 % off by > 40),
 # and 77 when Wine, the Windows replayer or Xvfb is missing.
+# --size 640 traces the 640 x 480 build's frames (fewer pixels: quicker).
 # --force-render-state S=V replays both sides with that render state pinned
 # (DIFFERENCES.md: Wine ignores D3DRS_WRAP0, state 128); --reuse-traces keeps
 # the traces of an earlier run with the same frames.
@@ -25,6 +26,7 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 build=$root/build
 out=
 fps=12
+size=()
 check=0
 reuse=0
 forced=()
@@ -40,10 +42,11 @@ while [ $# -gt 0 ]; do
     --out) out=$2; shift 2 ;;
     --frames) frames=$2; shift 2 ;;
     --fps) fps=$2; shift 2 ;;
+    --size) size=(--size "$2"); shift 2 ;;
     --check) check=1; shift ;;
     --reuse-traces) reuse=1; shift ;;
     --force-render-state) forced+=(--force-render-state "$2"); shift 2 ;;
-    *) sed -n '2,27p' "$0" >&2; exit 2 ;;
+    *) sed -n '2,28p' "$0" >&2; exit 2 ;;
   esac
 done
 out=${out:-$build/d3d8compare}
@@ -80,7 +83,7 @@ for pair in $frames; do
       frame=${time#card@}
       names+=("card_$frame")
       [ "$reuse" -eq 1 ] && [ -f "$out/traces/card_$frame.d8t" ] && continue
-      (cd "$build/data" && "$build/zelvaro-capture" --fps "$fps" --frames $((frame + 1)) \
+      (cd "$build/data" && "$build/zelvaro-capture" "${size[@]}" --fps "$fps" --frames $((frame + 1)) \
         --trace-calls "$out/traces/card_$frame.d8t")
       ;;
     *)
@@ -93,7 +96,7 @@ for pair in $frames; do
 done
 if [ ${#music[@]} -gt 0 ]; then
   list=$(IFS=,; echo "${music[*]}")
-  (cd "$build/data" && "$build/zelvaro-capture" --fps "$fps" --trace-at "$list" --trace-calls "$out/traces")
+  (cd "$build/data" && "$build/zelvaro-capture" "${size[@]}" --fps "$fps" --trace-at "$list" --trace-calls "$out/traces")
 fi
 
 # --- replays: ours ---
