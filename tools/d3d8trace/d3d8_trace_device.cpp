@@ -131,6 +131,20 @@ bool D3d8TraceDevice::stopRecording(std::string* error) {
     return ok;
 }
 
+// The head of a contents record: a texture level by its texture, other
+// surfaces by themselves, then the rectangle.
+void D3d8TraceDevice::beginContents(D3d8TraceSurface* surface, const RECT& rect) {
+    if (surface->texture != nullptr) {
+        writer->begin(D3d8TraceOp::textureData);
+        writer->u32(surface->texture->name.id);
+        writer->u32(surface->level);
+    } else {
+        writer->begin(D3d8TraceOp::surfaceData);
+        writer->u32(surface->name.id);
+    }
+    writeRect(rect);
+}
+
 void D3d8TraceDevice::writeRect(const RECT& rect) {
     writer->i32(rect.left);
     writer->i32(rect.top);
@@ -177,15 +191,7 @@ void D3d8TraceDevice::writeSurfaceContents(D3d8TraceSurface* surface) {
                         surface->role == D3d8TraceSurfaceRole::renderTarget;
     if (!target && desc.Pool == D3DPOOL_DEFAULT) return;
     readContents(real, surface->real, desc, target, [&](const D3DLOCKED_RECT& locked) {
-        if (surface->texture != nullptr) {
-            writer->begin(D3d8TraceOp::textureData);
-            writer->u32(surface->texture->name.id);
-            writer->u32(surface->level);
-        } else {
-            writer->begin(D3d8TraceOp::surfaceData);
-            writer->u32(surface->name.id);
-        }
-        writeRect(wholeOf(desc));
+        beginContents(surface, wholeOf(desc));
         writer->u32(desc.Width * pixelBytes);
         writer->rows(locked.pBits, desc.Width * pixelBytes, desc.Height, locked.Pitch);
         writer->end();
@@ -245,15 +251,7 @@ void D3d8TraceDevice::recordLock(D3d8TraceSurface* surface) {
     const uint32_t pixelBytes = d3d8TraceBytesPerPixel(surface->desc.Format);
     if ((lock.flags & D3DLOCK_READONLY) != 0 || pixelBytes == 0) return;
     declare(surface);
-    if (surface->texture != nullptr) {
-        writer->begin(D3d8TraceOp::textureData);
-        writer->u32(surface->texture->name.id);
-        writer->u32(surface->level);
-    } else {
-        writer->begin(D3d8TraceOp::surfaceData);
-        writer->u32(surface->name.id);
-    }
-    writeRect(lock.rect);
+    beginContents(surface, lock.rect);
     const auto rowBytes = static_cast<uint32_t>(lock.rect.right - lock.rect.left) * pixelBytes;
     writer->u32(rowBytes);
     writer->rows(lock.locked.pBits, rowBytes, static_cast<uint32_t>(lock.rect.bottom - lock.rect.top),

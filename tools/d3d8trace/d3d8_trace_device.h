@@ -106,6 +106,7 @@ private:
     void bind(Object*& slot, Object* object);  // keeps a reference to what is bound
     void writeInheritedState();
     void writeSurfaceContents(D3d8TraceSurface* surface);
+    void beginContents(D3d8TraceSurface* surface, const RECT& rect);
     void writeRect(const RECT& rect);
 
     IDirect3D8* direct3D;
