@@ -20,6 +20,7 @@ packages=(
 )
 test_packages=(
   clang libclang-rt-14-dev libgtest-dev libbenchmark-dev xvfb xauth xdotool
+  wine64 g++-mingw-w64-x86-64
 )
 
 install_packages() {  # package...

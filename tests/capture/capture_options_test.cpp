@@ -124,6 +124,11 @@ TEST(CaptureOptionsTest, MistakesAreRefusedWithTheReason) {
         {{"--trace", "--from", "20", "--to", "10"}, "--to comes before --from"},
         {{"--fps", "30"}, "nothing to write"},
         {{"--out", ""}, "--out needs"},
+        {{"--trace-calls", ""}, "--trace-calls needs a file name"},
+        {{"--trace-calls", "t", "--trace-at", "5,x"}, "--trace-at takes music times"},
+        {{"--trace-calls", "t", "--trace-at", "5,,6"}, "--trace-at takes music times"},
+        {{"--trace-at", "5"}, "--trace-at goes with --trace-calls"},
+        {{"--trace-calls", "t", "--trace-at", "5", "--at", "6"}, "--trace-at goes with"},
     };
     for (const auto& mistake : mistakes) {
         const Parsed parsed = parse(mistake.arguments);
@@ -131,6 +136,17 @@ TEST(CaptureOptionsTest, MistakesAreRefusedWithTheReason) {
         EXPECT_NE(parsed.error.find(mistake.reason), std::string::npos)
             << "got \"" << parsed.error << "\", wanted \"" << mistake.reason << "\"";
     }
+}
+
+TEST(CaptureOptionsTest, CallTracesAreAnOutputOfTheirOwn) {
+    const Parsed one = parse({"--at", "40", "--trace-calls", "frame.d8t"});
+    ASSERT_TRUE(one.ok) << one.error;
+    EXPECT_EQ(one.options.traceCalls, "frame.d8t");
+    EXPECT_TRUE(one.options.traceAt.empty());
+
+    const Parsed many = parse({"--trace-calls", "traces", "--trace-at", "73,1.5,200.25"});
+    ASSERT_TRUE(many.ok) << many.error;
+    EXPECT_EQ(many.options.traceAt, (std::vector<double>{1.5, 73, 200.25})) << "in rising order";
 }
 
 TEST(CaptureOptionsTest, HelpNeedsNothingElse) {

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "capture_call_trace.h"
 #include "capture_options.h"
 #include "capture_run.h"
 #include "display_size.h"
@@ -79,6 +80,7 @@ int main(int argc, char** argv) {
     virtualClockStart(options.fps);
     audioUseVirtualOutput();
 
+    if (!options.traceCalls.empty()) captureRecordDeviceCalls();
     CaptureRun capture(options, layout);
     if (!capture.prepare(&error)) {
         std::fprintf(stderr, "zelvaro-capture: %s\n", error.c_str());

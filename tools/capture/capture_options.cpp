@@ -28,7 +28,12 @@ const char* const captureUsage =
     "  --frame WxH      the picture centred on black of this size, e.g. 1920x1080;\n"
     "                   without --size the picture is the largest 4:3 one inside\n"
     "  --trace          one line per frame on standard output:\n"
-    "                   frame number, frame time, music time, scene number\n";
+    "                   frame number, frame time, music time, scene number\n"
+    "  --trace-calls FILE  the Direct3D 8 calls of the frames in range (with one --at:\n"
+    "                   of that frame; with --frames N alone: of the last frame) and the\n"
+    "                   state they inherit, for zelvaro-d3d8trace and zelvaro-d3d8replay\n"
+    "  --trace-at S1,S2,...  with --trace-calls FOLDER: one call trace of the frame at\n"
+    "                   each music time, FOLDER/calls_S.d8t (S with three decimals)\n";
 
 namespace {
 
@@ -108,7 +113,8 @@ bool parseCaptureOptions(int argc, const char* const* argv, CaptureOptions* opti
         const bool takesValue = option == "--fps" || option == "--at" || option == "--from" ||
                                 option == "--to" || option == "--frames" || option == "--out" ||
                                 option == "--size" || option == "--supersample" ||
-                                option == "--frame" || option == "--crf";
+                                option == "--frame" || option == "--crf" ||
+                                option == "--trace-calls" || option == "--trace-at";
         if (takesValue && value == nullptr) {
             *error = option + " needs a value";
             return false;
@@ -160,6 +166,18 @@ bool parseCaptureOptions(int argc, const char* const* argv, CaptureOptions* opti
                 return false;
             }
             parsed.crf = int(whole);
+        } else if (option == "--trace-calls") {
+            parsed.traceCalls = value;
+            if (parsed.traceCalls.empty()) {
+                *error = "--trace-calls needs a file name";
+                return false;
+            }
+        } else if (option == "--trace-at") {
+            if (!readTimes(value, &parsed.traceAt)) {
+                *error = "--trace-at takes music times in seconds (0 or more) separated by commas, not \"" +
+                         std::string(value) + "\"";
+                return false;
+            }
         } else if (option == "--out") {
             parsed.out = value;
             if (parsed.out.empty()) {
@@ -206,6 +224,16 @@ bool parseCaptureOptions(int argc, const char* const* argv, CaptureOptions* opti
         *error = "several --at times make PNG files, not a video: give --out a folder";
         return false;
     }
+    std::sort(parsed.traceAt.begin(), parsed.traceAt.end());
+    parsed.traceAt.erase(std::unique(parsed.traceAt.begin(), parsed.traceAt.end()), parsed.traceAt.end());
+    if (!parsed.traceAt.empty() && (parsed.traceCalls.empty() || !parsed.at.empty() || parsed.hasFrom || parsed.hasTo)) {
+        *error = "--trace-at goes with --trace-calls FOLDER, and not with --at, --from or --to";
+        return false;
+    }
+    if (!parsed.traceCalls.empty() && parsed.traceAt.empty() && parsed.at.size() > 1) {
+        *error = "--trace-calls FILE traces one --at time; for several give --trace-at and a folder";
+        return false;
+    }
     if (parsed.hasFrom && parsed.hasTo && parsed.to < parsed.from) {
         *error = "--to comes before --from";
         return false;
@@ -220,8 +248,8 @@ bool parseCaptureOptions(int argc, const char* const* argv, CaptureOptions* opti
                  " is smaller than the picture (" + sizeText(parsed.width, parsed.height) + ")";
         return false;
     }
-    if (!parsed.help && parsed.out.empty() && !parsed.trace) {
-        *error = "nothing to write: give --out, --trace or both";
+    if (!parsed.help && parsed.out.empty() && !parsed.trace && parsed.traceCalls.empty()) {
+        *error = "nothing to write: give --out, --trace, --trace-calls or several";
         return false;
     }
     *options = parsed;

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "d3d8_trace.h"
 #include "demo_context.h"
 #include "frame_timer.h"
 #include "main_window.h"
@@ -59,6 +60,7 @@ CaptureRun::~CaptureRun() {
 }
 
 bool CaptureRun::prepare(std::string* error) {
+    if (!options.traceAt.empty() && !makeFolder(options.traceCalls, error)) return false;
     if (outputIsVideo(options)) {
         VideoSettings settings;
         settings.width = layout.frameWidth;
@@ -103,7 +105,7 @@ bool CaptureRun::pastEnd() const {
 }
 
 int CaptureRun::run() {
-    const bool needsMusic = !options.at.empty() || options.hasFrom || options.hasTo;
+    const bool needsMusic = !options.at.empty() || options.hasFrom || options.hasTo || !options.traceAt.empty();
     if (needsMusic && musicStream == 0) {
         std::fprintf(stderr, "zelvaro-capture: the show has no music, so no music time is ever reached\n");
         return stop(false);
@@ -151,7 +153,13 @@ CaptureRun::Step CaptureRun::frame() {
         if (!ok) std::exit(1);
     }
     const bool capture = inRange();
+    const bool traced = tracesCalls(capture);
+    if (traced && !beginCallTrace(double(musicTime))) return Step::failed;
     if (demoContext != nullptr) demoContext->renderFrame();
+    if (traced) {
+        d3d8TraceFrameEnd(uint32_t(frameNumber));
+        if ((!options.at.empty() || !options.traceAt.empty()) && !endCallTrace()) return Step::failed;
+    }
 
     if (options.trace) {
         std::printf("%ld %.6f %.6f %d\n", frameNumber, double(frameNumber) / options.fps,
@@ -170,8 +178,9 @@ CaptureRun::Step CaptureRun::frame() {
     ++frameNumber;
 
     if (!options.at.empty() && nextStill == options.at.size() && !options.hasTo) return Step::stop;
+    if (!options.traceAt.empty() && nextTraceTime >= options.traceAt.size()) return Step::stop;
     if (options.maxFrames > 0 && frameNumber >= options.maxFrames) return Step::stop;
-    if (options.at.empty() && !options.hasFrom && !options.hasTo) return Step::next;
+    if (options.at.empty() && !options.hasFrom && !options.hasTo && options.traceAt.empty()) return Step::next;
     // Waiting for a music time: the music has to start, and to keep going.
     if (!musicStarted && frameNumber > maxSecondsBeforeMusic * options.fps) {
         std::fprintf(stderr, "\nzelvaro-capture: the music did not start within %.0f s\n",
@@ -186,6 +195,50 @@ CaptureRun::Step CaptureRun::frame() {
         return Step::failed;
     }
     return Step::next;
+}
+
+// With a music range, the frames in it; with --frames N alone, the last one;
+// with a list of times, the first frame at or after each.
+bool CaptureRun::tracesCalls(bool captured) const {
+    if (options.traceCalls.empty()) return false;
+    if (!options.traceAt.empty()) {
+        return musicStarted && nextTraceTime < options.traceAt.size() &&
+               musicTime >= options.traceAt[nextTraceTime] - nearby;
+    }
+    if (!options.at.empty() || options.hasFrom || options.hasTo) return captured && !pastEnd();
+    return options.maxFrames > 0 && frameNumber == options.maxFrames - 1;
+}
+
+bool CaptureRun::beginCallTrace(double musicSeconds) {
+    std::string error;
+    std::string path = options.traceCalls;
+    if (!options.traceAt.empty()) {
+        char name[48];
+        std::snprintf(name, sizeof name, "/calls_%.3f.d8t", options.traceAt[nextTraceTime]);
+        path += name;
+        // Times closer together than a frame share this frame.
+        while (nextTraceTime < options.traceAt.size() && musicTime >= options.traceAt[nextTraceTime] - nearby) {
+            ++nextTraceTime;
+        }
+    }
+    if (!callTraceOpen && !d3d8TraceStart(path, &error)) {
+        std::fprintf(stderr, "\nzelvaro-capture: %s\n", error.c_str());
+        return false;
+    }
+    callTraceOpen = true;
+    d3d8TraceFrameBegin(uint32_t(frameNumber), musicSeconds);
+    return true;
+}
+
+bool CaptureRun::endCallTrace() {
+    std::string error;
+    callTraceOpen = false;
+    ++callTracesWritten;
+    if (!d3d8TraceStop(&error)) {
+        std::fprintf(stderr, "\nzelvaro-capture: %s\n", error.c_str());
+        return false;
+    }
+    return true;
 }
 
 bool CaptureRun::capturePicture(std::string* error) {
@@ -253,6 +306,13 @@ bool CaptureRun::finish(bool complete) {
     if (finished) return true;
     finished = true;
     if (progressShownAt >= 0) std::fputc('\n', stderr);
+    if (!options.traceCalls.empty()) {
+        if (callTraceOpen && !endCallTrace()) return false;
+        if (callTracesWritten == 0) {
+            std::fprintf(stderr, "zelvaro-capture: no frame was traced into %s\n", options.traceCalls.c_str());
+            return false;
+        }
+    }
     // A run that failed has said why already.
     if (complete && nextStill < options.at.size()) {
         std::fprintf(stderr, "zelvaro-capture: the run ended at music time %.3f s, before the --at time %.3f s\n",

@@ -33,6 +33,9 @@ private:
     bool inRange() const;
     void passStills();  // the --at times this frame's picture shows
     bool pastEnd() const;
+    bool tracesCalls(bool captured) const;  // this frame goes into the call trace
+    bool beginCallTrace(double musicSeconds);
+    bool endCallTrace();
     bool capturePicture(std::string* error);
     // Completes the files; `complete`: the run reached its end without a fault.
     bool finish(bool complete);
@@ -51,6 +54,9 @@ private:
     float lastMusicTime = 0.0f;
     long framesWithoutMusicChange = 0;
     bool finished = false;
+    bool callTraceOpen = false;
+    long callTracesWritten = 0;
+    size_t nextTraceTime = 0;  // the first time of options.traceAt not yet traced
     std::vector<unsigned char> framePcm;
     std::vector<unsigned char> bgr;  // one picture without alpha, for the PNG files
     std::unique_ptr<VideoWriter> video;
