@@ -1,0 +1,109 @@
+// What one Present costs, at 1024 x 768, through the real window layer: a
+// borderless window made with CreateWindowExA and the device on it, as the
+// show makes them. Prints milliseconds per frame; not a test.
+//   (a) Clear + Present: the back buffer changed since the last Present.
+//   (b) Clear + Present + Present: a second Present of the unchanged back
+//       buffer in the same frame, as the render-to-texture passes make it;
+//       (b) - (a) is what the second Present costs.
+//   (c) Clear alone, for reference (what (a) costs besides Present).
+// Each loop ends by reading one pixel of the front buffer, so the GL work of
+// the loop is finished before the clock stops.
+//
+//   xvfb-run -s "-screen 0 1024x768x24" env SDL_VIDEODRIVER=x11 ./desktop_present_bench [seconds]
+//   SDL_VIDEODRIVER=offscreen ./desktop_present_bench [seconds]
+#include <d3d8.h>
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+LRESULT CALLBACK benchProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void pump() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+}
+
+// Milliseconds per frame of `frame` over about `seconds`.
+template <typename Frame>
+double measure(IDirect3DDevice8* device, IDirect3DSurface8* pixel, double seconds, Frame frame) {
+    for (int i = 0; i < 10; ++i) frame();
+    device->GetFrontBuffer(pixel);
+    long frames = 0;
+    const Clock::time_point start = Clock::now();
+    double elapsed = 0.0;
+    while (elapsed < seconds) {
+        for (int i = 0; i < 10; ++i) frame();
+        frames += 10;
+        pump();
+        device->GetFrontBuffer(pixel);
+        elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+    }
+    return elapsed * 1000.0 / double(frames);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const double seconds = argc > 1 ? std::atof(argv[1]) : 3.0;
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = benchProc;
+    windowClass.lpszClassName = "present bench";
+    RegisterClassA(&windowClass);
+    HWND window = CreateWindowExA(0, "present bench", "present bench", WS_POPUP | WS_VISIBLE, 0, 0,
+                                  1024, 768, nullptr, nullptr, nullptr, nullptr);
+    if (window == nullptr) {
+        std::fprintf(stderr, "desktop_present_bench: no window (no display?)\n");
+        return 1;
+    }
+    IDirect3D8* direct3D = Direct3DCreate8(D3D_SDK_VERSION);
+    D3DPRESENT_PARAMETERS parameters{};
+    parameters.BackBufferFormat = D3DFMT_X8R8G8B8;
+    parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
+    parameters.Windowed = TRUE;
+    parameters.EnableAutoDepthStencil = TRUE;
+    parameters.AutoDepthStencilFormat = D3DFMT_D24S8;
+    IDirect3DDevice8* device = nullptr;
+    if (direct3D == nullptr ||
+        FAILED(direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window,
+                                      D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters, &device))) {
+        std::fprintf(stderr, "desktop_present_bench: no device\n");
+        return 1;
+    }
+    IDirect3DSurface8* pixel = nullptr;
+    device->CreateImageSurface(1, 1, D3DFMT_A8R8G8B8, &pixel);
+    DWORD colour = 0;
+    auto clear = [&] {
+        colour += 0x010203;
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, colour, 1.0f, 0);
+    };
+    const double clearOnly = measure(device, pixel, seconds, [&] { clear(); });
+    const double changed = measure(device, pixel, seconds, [&] {
+        clear();
+        device->Present(nullptr, nullptr, nullptr, nullptr);
+    });
+    const double twice = measure(device, pixel, seconds, [&] {
+        clear();
+        device->Present(nullptr, nullptr, nullptr, nullptr);
+        device->Present(nullptr, nullptr, nullptr, nullptr);
+    });
+    std::printf("back buffer %ux%u, video driver %s\n", parameters.BackBufferWidth,
+                parameters.BackBufferHeight, std::getenv("SDL_VIDEODRIVER") ? std::getenv("SDL_VIDEODRIVER") : "(default)");
+    std::printf("(c) Clear alone:                         %7.3f ms per frame\n", clearOnly);
+    std::printf("(a) Clear + Present:                     %7.3f ms per frame (Present %.3f ms)\n",
+                changed, changed - clearOnly);
+    std::printf("(b) Clear + Present + unchanged Present: %7.3f ms per frame (second Present %.3f ms)\n",
+                twice, twice - changed);
+    pixel->Release();
+    device->Release();
+    direct3D->Release();
+    DestroyWindow(window);
+    return 0;
+}
