@@ -2,7 +2,8 @@
 # Set-up, build, play and test zelvaro on Debian 12 (run as root for the
 # package installation; once the packages are there any user can run it).
 #
-#   ./build.sh play [--640] [--window]   install, build, play the show
+#   ./build.sh play [--640] [--window]   install, build, play the show (full
+#                                        screen, or in a resizable window)
 #   ./build.sh test                      install, build, run every test
 #                                        (plain build, then ASan + UBSan)
 #   ./build.sh build                     install and build only
@@ -16,7 +17,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libgl-dev libegl-dev libgl1-mesa-dri libmpg123-dev libmp3lame-dev
   libjpeg-dev libpng-dev zlib1g-dev libfreetype-dev fonts-dejavu-core
-  ffmpeg xvfb xauth xdotool
+  ffmpeg xvfb xauth xdotool x11-xserver-utils
+  libpulse-dev pulseaudio pulseaudio-utils
 )
 
 install_packages() {
@@ -82,7 +84,7 @@ case "$cmd" in
     build_plain
     ;;
   *)
-    echo "usage: ./build.sh play [--640] | test | build" >&2
+    echo "usage: ./build.sh play [--640] [--window] | test | build" >&2
     exit 2
     ;;
 esac
