@@ -24,6 +24,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "show_window.h"
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -60,44 +62,28 @@ double measure(IDirect3DDevice8* device, IDirect3DSurface8* pixel, double second
 int main(int argc, char** argv) {
     const double seconds = argc > 1 ? std::atof(argv[1]) : 3.0;
     setenv("ZELVARO_VSYNC", "0", 0);  // a measurement: never wait for the display
+    // Without "screen": a window of exactly 1024 x 768 (the mode is not
+    // set), shown 1:1.
     const bool screen = argc > 2 && std::strcmp(argv[2], "screen") == 0;
-    int width = 1024;
-    int height = 768;
-    if (screen) {
-        DEVMODEA mode{};
-        mode.dmSize = sizeof mode;
-        mode.dmBitsPerPel = 32;
-        mode.dmPelsWidth = 1024;
-        mode.dmPelsHeight = 768;
-        mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
-        ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN);
-        width = 1030;
-        height = 793;
-    }
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = benchProc;
-    windowClass.lpszClassName = "present bench";
-    RegisterClassA(&windowClass);
-    HWND window = CreateWindowExA(0, "present bench", "present bench", WS_POPUP | WS_VISIBLE, 0, 0,
-                                  width, height, nullptr, nullptr, nullptr, nullptr);
+    if (screen) setShowDisplayMode(1024, 768);
+    // The window's client area is 6 x 25 pixels larger than the screen it is made for.
+    HWND window = screen ? createShowWindow("present bench", benchProc, 1024, 768)
+                         : createShowWindow("present bench", benchProc, 1024 - 6, 768 - 25);
     if (window == nullptr) {
         std::fprintf(stderr, "desktop_present_bench: no window (no display?)\n");
         return 1;
     }
     IDirect3D8* direct3D = Direct3DCreate8(D3D_SDK_VERSION);
-    D3DPRESENT_PARAMETERS parameters{};
-    parameters.BackBufferFormat = D3DFMT_X8R8G8B8;
-    parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    parameters.Windowed = TRUE;
-    parameters.EnableAutoDepthStencil = TRUE;
-    parameters.AutoDepthStencilFormat = D3DFMT_D24S8;
-    IDirect3DDevice8* device = nullptr;
-    if (direct3D == nullptr ||
-        FAILED(direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window,
-                                      D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters, &device))) {
+    IDirect3DDevice8* device = createShowDevice(direct3D, window);
+    if (device == nullptr) {
         std::fprintf(stderr, "desktop_present_bench: no device\n");
         return 1;
     }
+    D3DSURFACE_DESC backBuffer{};
+    IDirect3DSurface8* back = nullptr;
+    device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back);
+    back->GetDesc(&backBuffer);
+    back->Release();
     IDirect3DSurface8* pixel = nullptr;
     device->CreateImageSurface(1, 1, D3DFMT_A8R8G8B8, &pixel);
     DWORD colour = 0;
@@ -115,8 +101,7 @@ int main(int argc, char** argv) {
         device->Present(nullptr, nullptr, nullptr, nullptr);
         device->Present(nullptr, nullptr, nullptr, nullptr);
     });
-    std::printf("back buffer %ux%u, %s, video driver %s\n", parameters.BackBufferWidth,
-                parameters.BackBufferHeight, screen ? "shown 1024x768 scaled to the screen" : "window 1:1",
+    std::printf("back buffer %ux%u, %s, video driver %s\n", backBuffer.Width, backBuffer.Height, screen ? "shown 1024x768 scaled to the screen" : "window 1:1",
                 std::getenv("SDL_VIDEODRIVER") ? std::getenv("SDL_VIDEODRIVER") : "(default)");
     std::printf("(c) Clear alone:                         %7.3f ms per frame\n", clearOnly);
     std::printf("(a) Clear + Present:                     %7.3f ms per frame (Present %.3f ms)\n",

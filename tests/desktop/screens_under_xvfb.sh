@@ -58,7 +58,8 @@ case "$mode" in
     ;;
   show|show-no-sound)
     # Four seconds into the music the picture fills the screen.
-    for _ in $(seq 1 1200); do  # at most 120 s
+    deadline=$((SECONDS + 120))
+    while [ "$SECONDS" -lt "$deadline" ]; do
       kill -0 "$pid" 2>/dev/null || break
       tail -n 2 "$work/frames.log" 2>/dev/null | head -n 1 |
         awk 'NF == 3 && $2 > 4 { found = 1 } END { exit !found }' && break
@@ -95,7 +96,8 @@ if ! kill -0 "$pid" 2>/dev/null; then
 fi
 xdotool windowfocus --sync "$window" 2>/dev/null || true
 xdotool key "$key"
-for _ in $(seq 1 300); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+deadline=$((SECONDS + 60))
+while [ "$SECONDS" -lt "$deadline" ]; do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
 if kill -0 "$pid" 2>/dev/null; then echo "the program did not end after $key"; kill "$pid"; exit 1; fi
 wait "$pid"
 code=$?

@@ -62,8 +62,8 @@ program=$1 work=$2 seconds=$3
 ZELVARO_FRAME_LOG=$work/frames.log "$program" >"$work/out" 2>"$work/err" &
 pid=$!
 # Wait for the music to pass SECONDS (plus a little), then end the show.
-limit=$(( seconds + 120 ))
-for _ in $(seq 1 $(( limit * 10 ))); do
+deadline=$(( SECONDS + seconds + 120 ))
+while [ "$SECONDS" -lt "$deadline" ]; do
   kill -0 "$pid" 2>/dev/null || break
   # The last complete line of the log (it is written in blocks).
   if tail -n 2 "$work/frames.log" 2>/dev/null | head -n 1 |
@@ -74,7 +74,8 @@ if ! kill -0 "$pid" 2>/dev/null; then
   wait "$pid"; echo "the program ended early with code $?"; cat "$work/err"; exit 1
 fi
 xdotool key Escape
-for _ in $(seq 1 300); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+deadline=$(( SECONDS + 60 ))
+while [ "$SECONDS" -lt "$deadline" ]; do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$pid" 2>/dev/null && { echo "the program did not end after Escape"; kill "$pid"; exit 1; }
 wait "$pid"
 code=$?

@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <thread>
 
+#include "show_window.h"
 #include "test_card.h"
 
 namespace {
@@ -54,24 +55,11 @@ int main(int argc, char** argv) {
     const int width = std::atoi(argv[1]);
     const int height = std::atoi(argv[2]);
     const double seconds = argc > 3 ? std::atof(argv[3]) : 60.0;
-    DEVMODEA mode{};
-    mode.dmSize = sizeof mode;
-    mode.dmBitsPerPel = 32;
-    mode.dmPelsWidth = DWORD(width);
-    mode.dmPelsHeight = DWORD(height);
-    mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
-    if (ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN) != DISP_CHANGE_SUCCESSFUL) {
+    if (setShowDisplayMode(width, height) != DISP_CHANGE_SUCCESSFUL) {
         std::fprintf(stderr, "desktop_test_card: the mode %d x %d was refused\n", width, height);
         return 1;
     }
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = cardProc;
-    windowClass.lpszClassName = "test card";
-    RegisterClassA(&windowClass);
-    const int windowWidth = 2 * GetSystemMetrics(SM_CXFRAME) + width - 2;
-    const int windowHeight = GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME) + height - 2;
-    HWND window = CreateWindowExA(0, "test card", "Test Card", WS_POPUP | WS_VISIBLE, 0, 0, windowWidth,
-                                  windowHeight, nullptr, nullptr, nullptr, nullptr);
+    HWND window = createShowWindow("Test Card", cardProc, width, height);
     if (window == nullptr) {
         std::fprintf(stderr, "desktop_test_card: no window\n");
         return 1;
@@ -84,15 +72,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "desktop_test_card: the program does not see the mode it asked for\n");
         return 1;
     }
-    D3DPRESENT_PARAMETERS parameters{};
-    parameters.BackBufferFormat = display.Format;
-    parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    parameters.Windowed = TRUE;
-    parameters.EnableAutoDepthStencil = TRUE;
-    parameters.AutoDepthStencilFormat = D3DFMT_D24S8;
-    IDirect3DDevice8* device = nullptr;
-    if (FAILED(direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window,
-                                      D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters, &device))) {
+    IDirect3DDevice8* device = createShowDevice(direct3D, window);
+    if (device == nullptr) {
         std::fprintf(stderr, "desktop_test_card: no device\n");
         return 1;
     }
