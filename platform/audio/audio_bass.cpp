@@ -87,7 +87,11 @@ private:
         const char* path = std::getenv("ZELVARO_FRAME_LOG");
         if (path == nullptr || path[0] == '\0') return;
         file = std::fopen(path, "w");
-        if (file == nullptr) std::fprintf(stderr, "zelvaro: cannot write the frame log %s\n", path);
+        if (file == nullptr) {
+            std::fprintf(stderr, "zelvaro: cannot write the frame log %s\n", path);
+            return;
+        }
+        std::setvbuf(file, nullptr, _IOLBF, 0);  // whole lines, as they happen
     }
 
     bool opened = false;

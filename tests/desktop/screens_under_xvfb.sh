@@ -8,8 +8,9 @@
 #       the show (zelvaro, zelvaro-640) four seconds into its music
 #   screens_under_xvfb.sh show-no-sound PROGRAM CHECK WIDTH HEIGHT SCREEN KEY DATA_DIR
 #       the same without a sound device, as on a machine without a sound card
-#       or server (SDL_AUDIODRIVER and XDG_RUNTIME_DIR not set): standard error
-#       holds at most one line per problem, each the program's own
+#       or server (SDL_AUDIODRIVER and XDG_RUNTIME_DIR not set), up to its
+#       first frames: standard error holds at most one line per problem, each
+#       the program's own
 #   screens_under_xvfb.sh window PROGRAM CHECK WIDTH HEIGHT SCREEN KEY
 #       the test card played in a window (ZELVARO_WINDOW=1): first the
 #       emulated screen's size, then resized to 800 x 400
@@ -56,7 +57,15 @@ case "$mode" in
     grab "$work/screen.png"
     "$check" "$work/screen.png" "$width" "$height" card || status=1
     ;;
-  show|show-no-sound)
+  show-no-sound)
+    # The audio starts before the first frame; its messages are out by then.
+    deadline=$((SECONDS + 120))
+    while [ "$SECONDS" -lt "$deadline" ] && kill -0 "$pid" 2>/dev/null; do
+      [ "$(wc -l <"$work/frames.log" 2>/dev/null || echo 0)" -ge 2 ] && break
+      sleep 0.2
+    done
+    ;;
+  show)
     # Four seconds into the music the picture fills the screen.
     deadline=$((SECONDS + 120))
     while [ "$SECONDS" -lt "$deadline" ]; do
