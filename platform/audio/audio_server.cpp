@@ -10,9 +10,9 @@
 namespace {
 
 // How much the server keeps buffered ahead of the sink, and how much it asks
-// for at a time: small enough that the picture can follow the sound closely,
-// large enough to play without gaps on a loaded machine.
-constexpr pa_usec_t targetBufferMicroseconds = 100000;
+// for at a time. The picture follows what is heard whatever the latency, so
+// the buffer is sized to play without gaps on a loaded machine.
+constexpr pa_usec_t targetBufferMicroseconds = 150000;
 constexpr pa_usec_t requestMicroseconds = 10000;
 
 }  // namespace
