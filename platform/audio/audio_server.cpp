@@ -65,19 +65,19 @@ bool AudioServerOutput::open(AudioMixer* target, std::string* problem) {
         return false;
     }
 
-    pa_sample_spec spec{};
-    spec.format = PA_SAMPLE_S16NE;
-    spec.rate = uint32_t(audioRate);
-    spec.channels = 2;
-    stream = pa_stream_new(context, "music", &spec, nullptr);
+    pa_sample_spec sampleFormat{};
+    sampleFormat.format = PA_SAMPLE_S16NE;
+    sampleFormat.rate = uint32_t(audioRate);
+    sampleFormat.channels = 2;
+    stream = pa_stream_new(context, "music", &sampleFormat, nullptr);
     if (stream != nullptr) {
         pa_stream_set_state_callback(stream, streamChanged, this);
         pa_stream_set_write_callback(stream, streamWants, this);
         pa_buffer_attr buffer{};
         buffer.maxlength = uint32_t(-1);
-        buffer.tlength = uint32_t(pa_usec_to_bytes(targetBufferMicroseconds, &spec));
+        buffer.tlength = uint32_t(pa_usec_to_bytes(targetBufferMicroseconds, &sampleFormat));
         buffer.prebuf = uint32_t(-1);
-        buffer.minreq = uint32_t(pa_usec_to_bytes(requestMicroseconds, &spec));
+        buffer.minreq = uint32_t(pa_usec_to_bytes(requestMicroseconds, &sampleFormat));
         buffer.fragsize = uint32_t(-1);
         const pa_stream_flags_t flags = pa_stream_flags_t(PA_STREAM_START_CORKED | PA_STREAM_ADJUST_LATENCY);
         ready = pa_stream_connect_playback(stream, nullptr, &buffer, flags, nullptr, nullptr) >= 0;
@@ -134,14 +134,14 @@ void AudioServerOutput::timingUpdated(pa_stream*, int success, void* self) {
 void AudioServerOutput::report() {
     const pa_timing_info* timing = pa_stream_get_timing_info(stream);
     if (timing == nullptr || timing->read_index_corrupt || timing->write_index_corrupt) return;
-    const pa_sample_spec* spec = pa_stream_get_sample_spec(stream);
+    const pa_sample_spec* sampleFormat = pa_stream_get_sample_spec(stream);
     // The account was taken half a round trip before it arrived (its
     // timestamp); the sink has played on since.
-    const int64_t sinkBytes = int64_t(pa_usec_to_bytes(timing->sink_usec, spec));
-    const int64_t transportBytes = int64_t(pa_usec_to_bytes(timing->transport_usec, spec));
+    const int64_t sinkBytes = int64_t(pa_usec_to_bytes(timing->sink_usec, sampleFormat));
+    const int64_t transportBytes = int64_t(pa_usec_to_bytes(timing->transport_usec, sampleFormat));
     const int64_t heard = std::max<int64_t>(timing->read_index + transportBytes - sinkBytes, 0);
     const int64_t pending = std::max<int64_t>(timing->write_index - heard, 0);
-    latencyMicroseconds = int64_t(pa_bytes_to_usec(uint64_t(pending), spec));
+    latencyMicroseconds = int64_t(pa_bytes_to_usec(uint64_t(pending), sampleFormat));
     // The account's arrival is a wall-clock time; the mixer's clock is the
     // monotonic one.
     const pa_usec_t age = pa_timeval_age(&timing->timestamp);

@@ -38,16 +38,16 @@ int main(int argc, char** argv) {
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
 
-    pa_sample_spec spec{};
-    spec.format = PA_SAMPLE_S16LE;
-    spec.rate = 44100;
-    spec.channels = 2;
+    pa_sample_spec sampleFormat{};
+    sampleFormat.format = PA_SAMPLE_S16LE;
+    sampleFormat.rate = 44100;
+    sampleFormat.channels = 2;
     pa_buffer_attr buffer{};
     buffer.maxlength = uint32_t(-1);
     buffer.fragsize = 441 * 4;  // 10 ms
     int error = 0;
     pa_simple* source = pa_simple_new(nullptr, "zelvaro sync check", PA_STREAM_RECORD, argv[1], "monitor",
-                                      &spec, nullptr, &buffer, &error);
+                                      &sampleFormat, nullptr, &buffer, &error);
     if (source == nullptr) {
         std::fprintf(stderr, "desktop_monitor_recorder: cannot record %s: %s\n", argv[1], pa_strerror(error));
         return 1;
