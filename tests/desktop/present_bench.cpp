@@ -5,6 +5,7 @@
 //   (b) Clear + Present + Present: a second Present of the unchanged back
 //       buffer in the same frame, as the render-to-texture passes make it;
 //       (b) - (a) is what the second Present costs.
+//   (d) Present alone, again and again, of a back buffer nothing was drawn into.
 //   (c) Clear alone, for reference (what (a) costs besides Present).
 // Each trial of ten frames ends by reading one pixel of the front buffer, so
 // its GL work is finished before the clock stops; the fastest trial counts.
@@ -101,6 +102,7 @@ int main(int argc, char** argv) {
         device->Present(nullptr, nullptr, nullptr, nullptr);
         device->Present(nullptr, nullptr, nullptr, nullptr);
     });
+    const double unchanged = measure(device, pixel, seconds, [&] { device->Present(nullptr, nullptr, nullptr, nullptr); });
     std::printf("back buffer %ux%u, %s, video driver %s\n", backBuffer.Width, backBuffer.Height, screen ? "shown 1024x768 scaled to the screen" : "window 1:1",
                 std::getenv("SDL_VIDEODRIVER") ? std::getenv("SDL_VIDEODRIVER") : "(default)");
     std::printf("(c) Clear alone:                         %7.3f ms per frame\n", clearOnly);
@@ -108,6 +110,7 @@ int main(int argc, char** argv) {
                 changed, changed - clearOnly);
     std::printf("(b) Clear + Present + unchanged Present: %7.3f ms per frame (second Present %.3f ms)\n",
                 twice, twice - changed);
+    std::printf("(d) Present of an unchanged back buffer alone: %7.3f ms per frame\n", unchanged);
     pixel->Release();
     device->Release();
     direct3D->Release();
