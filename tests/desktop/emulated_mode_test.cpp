@@ -7,17 +7,11 @@
 
 #include <cstdlib>
 
+#include "show_window.h"
+
 namespace {
 
-DEVMODEA modeOf(int width, int height) {
-    DEVMODEA mode{};
-    mode.dmSize = sizeof mode;
-    mode.dmBitsPerPel = 32;
-    mode.dmPelsWidth = DWORD(width);
-    mode.dmPelsHeight = DWORD(height);
-    mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
-    return mode;
-}
+DEVMODEA modeOf(int width, int height) { return showDisplayMode(width, height); }
 
 class EmulatedModeTest : public ::testing::Test {
 protected:

@@ -8,14 +8,19 @@
 #include <d3d8.h>
 #include <windows.h>
 
-// Asks for the display mode width x height (32 bits per pixel).
-inline LONG setShowDisplayMode(int width, int height) {
+// The display mode width x height at 32 bits per pixel, as the show asks for it.
+inline DEVMODEA showDisplayMode(int width, int height) {
     DEVMODEA mode{};
     mode.dmSize = sizeof mode;
     mode.dmBitsPerPel = 32;
     mode.dmPelsWidth = DWORD(width);
     mode.dmPelsHeight = DWORD(height);
     mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
+    return mode;
+}
+
+inline LONG setShowDisplayMode(int width, int height) {
+    DEVMODEA mode = showDisplayMode(width, height);
     return ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN);
 }
 
