@@ -2,7 +2,8 @@
 # Set-up, build, play and test zelvaro on Debian 12 (run as root for the
 # package installation; once the packages are there any user can run it).
 #
-#   ./build.sh play [--640] [--window]   install, build, play the show
+#   ./build.sh play [--640] [--window]   install, build, play the show (full
+#                                        screen, or in a resizable window)
 #   ./build.sh test                      install, build, run every test
 #                                        (plain build, then ASan + UBSan)
 #   ./build.sh build                     install and build only
@@ -15,12 +16,12 @@ jobs=$(nproc 2>/dev/null || echo 2)
 packages=(
   build-essential cmake pkg-config git
   libsdl2-dev libgl-dev libegl-dev libgl1-mesa-dri libmpg123-dev libmp3lame-dev
-  libjpeg-dev libpng-dev libfreetype-dev fonts-dejavu-core
+  libjpeg-dev libpng-dev libfreetype-dev fonts-dejavu-core libpulse-dev
   ffmpeg
 )
 test_packages=(
-  clang libclang-rt-14-dev libgtest-dev libbenchmark-dev xvfb xauth xdotool
-  wine64 g++-mingw-w64-x86-64
+  clang libclang-rt-14-dev libgtest-dev libbenchmark-dev xvfb xauth xdotool x11-xserver-utils
+  pulseaudio pulseaudio-utils wine64 g++-mingw-w64-x86-64
 )
 
 install_packages() {  # package...
@@ -92,7 +93,7 @@ case "$cmd" in
     build_plain OFF
     ;;
   *)
-    echo "usage: ./build.sh play [--640] | test | build" >&2
+    echo "usage: ./build.sh play [--640] [--window] | test | build" >&2
     exit 2
     ;;
 esac

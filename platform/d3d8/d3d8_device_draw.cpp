@@ -183,6 +183,8 @@ GLuint D3d8Device::framebufferFor(D3d8Surface* color, D3d8Surface* depth) {
 }
 
 void D3d8Device::bindFramebuffer() {
+    // Whatever binds the target is about to draw into it or clear it.
+    if (renderTarget == backBuffer) backBufferWritten = true;
     const GLuint framebuffer = framebufferFor(renderTarget, depthStencil);
     if (framebuffer != boundFramebuffer) {
         glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
