@@ -1,5 +1,6 @@
 // The demo context's device set-up and frame, on the in-memory test device.
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cmath>
 #include <cstdint>
@@ -143,6 +144,60 @@ TEST_F(DemoContextTest, FrameClearsDrawsAndPresents) {
     const Call blackClear = {
         "Clear", {0, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00000000, bitsOf(1.0f), 0}};
     EXPECT_EQ(callsOf(device)[clear], blackClear);
+}
+
+// createDevice on a window of the Win32 layer (SDL offscreen): a windowed
+// device on that window, its back buffer the window's client size in the
+// display's format, a D24S8 depth buffer, hardware vertex processing.
+TEST(DeviceCreation, WindowedOnTheWindowWithTheDisplayFormatAndD24S8Depth) {
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.lpszClassName = "device_creation_test";
+    ASSERT_NE(RegisterClassA(&windowClass), 0);
+    HWND window = CreateWindowExA(0, "device_creation_test", "", WS_POPUP | WS_VISIBLE, 0, 0, 96, 64,
+                                  nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    DemoContext context;
+    ASSERT_EQ(D3D_OK, context.createDevice(window));
+    ASSERT_NE(context.direct3D, nullptr);
+    ASSERT_NE(context.device, nullptr);
+
+    D3DDEVICE_CREATION_PARAMETERS creation{};
+    ASSERT_EQ(D3D_OK, context.device->GetCreationParameters(&creation));
+    EXPECT_EQ(creation.AdapterOrdinal, static_cast<UINT>(D3DADAPTER_DEFAULT));
+    EXPECT_EQ(creation.DeviceType, D3DDEVTYPE_HAL);
+    EXPECT_EQ(creation.hFocusWindow, window);
+    EXPECT_EQ(creation.BehaviorFlags, static_cast<DWORD>(D3DCREATE_HARDWARE_VERTEXPROCESSING));
+
+    D3DDISPLAYMODE mode{};
+    ASSERT_EQ(D3D_OK, context.direct3D->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &mode));
+    IDirect3DSurface8* backBuffer = nullptr;
+    ASSERT_EQ(D3D_OK, context.device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &backBuffer));
+    D3DSURFACE_DESC colour{};
+    backBuffer->GetDesc(&colour);
+    EXPECT_EQ(colour.Format, mode.Format);
+    EXPECT_EQ(colour.Width, 96u);  // width and height 0: the client size
+    EXPECT_EQ(colour.Height, 64u);
+    EXPECT_EQ(colour.MultiSampleType, D3DMULTISAMPLE_NONE);
+    backBuffer->Release();
+    // Only one back buffer.
+    IDirect3DSurface8* second = nullptr;
+    EXPECT_NE(D3D_OK, context.device->GetBackBuffer(1, D3DBACKBUFFER_TYPE_MONO, &second));
+    if (second) second->Release();
+
+    IDirect3DSurface8* depth = nullptr;
+    ASSERT_EQ(D3D_OK, context.device->GetDepthStencilSurface(&depth));
+    ASSERT_NE(depth, nullptr);
+    D3DSURFACE_DESC depthDesc{};
+    depth->GetDesc(&depthDesc);
+    EXPECT_EQ(depthDesc.Format, D3DFMT_D24S8);
+    EXPECT_EQ(depthDesc.Width, 96u);
+    EXPECT_EQ(depthDesc.Height, 64u);
+    depth->Release();
+
+    context.device->Release();
+    context.direct3D->Release();
+    DestroyWindow(window);
 }
 
 TEST(StartupFailure, OneLineAndExitCodeOne) {

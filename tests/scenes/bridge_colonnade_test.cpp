@@ -171,3 +171,32 @@ TEST_F(BridgeColonnadeTest, ColonnadeDrawsThreeColumnsAfterClearingDepth) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(BridgeColonnadeTest, SceneFoursOwnFlashIsOpaqueFirstFadesInASecondAndIgnoresALongFrame) {
+    colonnadeFrame(0.02f, 120.3f);
+    EXPECT_EQ(drawsFrom(colonnade->flashMesh->flatVertexBuffer), 1);
+    EXPECT_EQ(flatColor(colonnade->flashMesh), 0xFFFFFFFFu) << "written before the decrement";
+    EXPECT_FLOAT_EQ(colonnade->flashAlpha, 255.0f - 5.1f);
+    // The next frame shows the truncated alpha of 249.9.
+    colonnadeFrame(0.02f, 120.32f);
+    EXPECT_EQ(flatColor(colonnade->flashMesh), 0xF9FFFFFFu);
+    // A long frame neither fades nor rewrites it.
+    const float alpha = colonnade->flashAlpha;
+    colonnadeFrame(0.15f, 120.47f);
+    EXPECT_EQ(colonnade->flashAlpha, alpha);
+    EXPECT_EQ(flatColor(colonnade->flashMesh), 0xF9FFFFFFu);
+    int frames = 2;
+    while (colonnade->flashActive && frames < 100) {
+        colonnadeFrame(0.02f, 121.0f);
+        ++frames;
+    }
+    EXPECT_NEAR(frames, 50, 1);
+    EXPECT_EQ(colonnade->flashAlpha, 255.0f) << "ready for the next appearance";
+    device.clearCalls();
+    colonnadeFrame(0.02f, 121.5f);
+    EXPECT_EQ(drawsFrom(colonnade->flashMesh->flatVertexBuffer), 0) << "no flash once it has faded";
+}
+
+}  // namespace

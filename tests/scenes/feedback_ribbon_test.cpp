@@ -193,3 +193,58 @@ TEST_F(FeedbackRibbonTest, SceneSixIsPreparedOnceOnTheFirstUpdatingFrame) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(FeedbackRibbonTest, ALongFrameLeavesSceneOnesClocksAndFlashAlone) {
+    feedbackFrame(0.02f, 160.1f);  // the flash is running, the clocks have moved
+    ASSERT_TRUE(feedback->flashActive);
+    const float clock = shapeClock;
+    const float shapeWarp = feedback->shapeMesh->warpAngle;
+    const float planeWarp = feedback->feedbackMesh->warpAngle;
+    const float backgroundWarp = feedback->backgroundMesh->warpAngle;
+    const float alpha = feedback->flashAlpha;
+    const DWORD flashColour = flatColor(feedback->flashMesh);
+    feedbackFrame(0.15f, 160.25f);
+    EXPECT_EQ(shapeClock, clock);
+    EXPECT_EQ(feedback->shapeMesh->warpAngle, shapeWarp);
+    EXPECT_EQ(feedback->feedbackMesh->warpAngle, planeWarp);
+    EXPECT_EQ(feedback->backgroundMesh->warpAngle, backgroundWarp);
+    EXPECT_EQ(feedback->flashAlpha, alpha);
+    EXPECT_EQ(flatColor(feedback->flashMesh), flashColour);
+    // The next short frame goes on at the usual rates: 50, 120, 120 and 20 a second.
+    feedbackFrame(0.02f, 160.27f);
+    EXPECT_FLOAT_EQ(shapeClock, clock + 1.0f);
+    EXPECT_FLOAT_EQ(feedback->shapeMesh->warpAngle, shapeWarp + 2.4f);
+    EXPECT_FLOAT_EQ(feedback->feedbackMesh->warpAngle, planeWarp + 2.4f);
+    EXPECT_FLOAT_EQ(feedback->backgroundMesh->warpAngle, backgroundWarp + 0.4f);
+    EXPECT_FLOAT_EQ(feedback->flashAlpha, alpha - 5.1f);
+}
+
+TEST_F(FeedbackRibbonTest, ALongFrameLeavesTheRibbonsAndSceneTwelvesFlashAlone) {
+    ribbonFrame(0.02f, 168.1f);
+    ASSERT_TRUE(ribbons->flashActive);
+    float clocks[3], turns[3];
+    for (int i = 0; i < 3; ++i) {
+        clocks[i] = ribbons->ribbons[i].clock;
+        turns[i] = ribbons->ribbons[i].rotation.y;
+    }
+    const float alpha = ribbons->flashAlpha;
+    const DWORD flashColour = flatColor(ribbons->flashMesh);
+    ribbonFrame(0.15f, 168.25f);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(ribbons->ribbons[i].clock, clocks[i]) << "ribbon " << i;
+        EXPECT_EQ(ribbons->ribbons[i].rotation.y, turns[i]) << "ribbon " << i;
+    }
+    EXPECT_EQ(ribbons->flashAlpha, alpha);
+    EXPECT_EQ(flatColor(ribbons->flashMesh), flashColour);
+    // A short frame: each ribbon's clock runs with the frame, its turn at -20 a second.
+    ribbonFrame(0.02f, 168.27f);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_FLOAT_EQ(ribbons->ribbons[i].clock, clocks[i] + 0.02f) << "ribbon " << i;
+        EXPECT_FLOAT_EQ(ribbons->ribbons[i].rotation.y, turns[i] - 0.4f) << "ribbon " << i;
+    }
+    EXPECT_FLOAT_EQ(ribbons->flashAlpha, alpha - 5.1f);
+}
+
+}  // namespace

@@ -70,6 +70,19 @@ TEST(ClosestDeviceFormat, EqualCostGoesToTheSmallerFormat) {
     EXPECT_EQ(D3DFMT_A8R8G8B8, findClosestFormat(wanted));
 }
 
+TEST(ClosestDeviceFormat, OfTwoEqualCostsTheFewerBitsWinEvenWhenListedLater) {
+    // Wanted A8: A8R8G8B8 (32 bits) and A8R3G3B2 (16 bits, listed after it)
+    // both keep the alpha and add three unwanted colour channels (3 x 256).
+    RecordingDevice device;
+    device.acceptedFormats = {D3DFMT_A8R8G8B8, D3DFMT_A8R3G3B2};
+    EXPECT_EQ(D3DFMT_A8R3G3B2, findClosestDeviceFormat(&device, D3DFMT_A8, 0, D3DRTYPE_TEXTURE));
+    device.acceptedFormats = {D3DFMT_A8R3G3B2, D3DFMT_A8R8G8B8};  // the set's order plays no part
+    EXPECT_EQ(D3DFMT_A8R3G3B2, findClosestDeviceFormat(&device, D3DFMT_A8, 0, D3DRTYPE_TEXTURE));
+    // A cheaper row still beats a smaller one: with A8 itself accepted it is taken.
+    device.acceptedFormats = {D3DFMT_A8R8G8B8, D3DFMT_A8R3G3B2, D3DFMT_A8};
+    EXPECT_EQ(D3DFMT_A8, findClosestDeviceFormat(&device, D3DFMT_A8, 0, D3DRTYPE_TEXTURE));
+}
+
 // Every convertible format keeps a value that it can represent.
 TEST(PixelConversion, EveryListedFormatRoundTrips) {
     int converted = 0;

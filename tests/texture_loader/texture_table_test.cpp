@@ -4,9 +4,11 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <map>
 #include <set>
 #include <string>
 
+#include "d3dx8tex.h"
 #include "demo_context.h"
 #include "recording_device.h"
 #include "image_writers.h"
@@ -130,4 +132,92 @@ TEST_F(TextureTableTest, InsertKeepsOneRecordPerSlot) {
     textureTable.insert(newer);
     EXPECT_EQ(newer, textureTable.find(60));
     EXPECT_EQ(1u, textureTable.records.size());
+}
+
+namespace {
+
+// Which file fills which slot, as the show's data set names them.
+struct SlotFile {
+    int slot;
+    const char* file;
+};
+const SlotFile slotFiles[] = {
+    {1, "rosetyle.jpg"},       {2, "rosetyle.jpg"},   {4, "lajba.jpg"},       {5, "woda1pseudosepia.jpg"},
+    {6, "pend1-wodospad2.jpg"}, {7, "liqlips.jpg"},   {8, "mosty2.jpg"},      {9, "wKOVsaw.jpg"},
+    {10, "symbols.jpg"},       {11, "pendrak.png"},   {12, "szlaczek2.jpg"},  {13, "sunover.jpg"},
+    {14, "logos.tga"},         {15, "text.png"},      {16, "tolmen.png"},     {17, "ombrel.png"},
+    {18, "kov2.jpg"},          {19, "kartaNEW.png"},  {20, "openingtitle22.jpg"}, {21, "funk.jpg"},
+    {22, "kovNEW.jpg"},        {23, "londynNOWY.jpg"}, {24, "ludki.png"},     {25, "port.jpg"},
+    {26, "enva5.jpg"},         {27, "wody.jpg"},      {28, "london.png"},     {29, "rome.png"},
+    {30, "berlin.png"},        {31, "helsinki.png"},  {32, "stockholm.png"},  {33, "vienna.png"},
+    {34, "grupy1.png"},        {35, "grupy2.png"},    {36, "grupy3.png"},     {37, "grupy4.png"},
+    {38, "grupy5.png"},        {39, "grupy6.png"},    {40, "grupy7.png"},     {43, "zelVaro.jpg"},
+    {50, "drzewko.png"},
+};
+
+// One flat colour per file, far enough apart to survive JPEG: red climbs by
+// 6 from file to file, green falls.
+DWORD fileColour(int fileIndex) {
+    const DWORD red = 6u * DWORD(fileIndex);
+    return 0xFF000000u | red << 16 | (255u - red) << 8 | 0x40u;
+}
+
+void writeFlatFile(const std::string& path, DWORD colour) {
+    const std::string extension = path.substr(path.rfind('.') + 1);
+    auto flat = [colour](UINT, UINT) { return colour; };
+    writeFileBytes(path, extension == "jpg"   ? encodeJpeg(8, 8, flat, 95)
+                         : extension == "png" ? encodePng(8, 8, flat, true)
+                                              : encodeTga(8, 8, flat, false));
+}
+
+}  // namespace
+
+TEST_F(TextureTableTest, EverySlotShowsItsOwnFile) {
+    // Each file gets its own colour; slot 2 repeats the file of slot 1.
+    int fileIndex = 0;
+    std::map<std::string, DWORD> colours;
+    for (const SlotFile& entry : slotFiles) {
+        if (colours.count(entry.file)) continue;
+        colours[entry.file] = fileColour(fileIndex++);
+        writeFlatFile("tex/" + std::string(entry.file), colours[entry.file]);
+    }
+    loadTextures();
+    for (const SlotFile& entry : slotFiles) {
+        TextureRecord* record = textureTable.find(entry.slot);
+        ASSERT_NE(nullptr, record->texture) << "slot " << entry.slot;
+        const D3DCOLOR got = static_cast<RecordingTexture*>(record->texture)->pixel(0, 4, 4);
+        const DWORD want = colours[entry.file];
+        EXPECT_NEAR(int(got >> 16 & 0xFF), int(want >> 16 & 0xFF), 2) << "slot " << entry.slot << " " << entry.file;
+        EXPECT_NEAR(int(got >> 8 & 0xFF), int(want >> 8 & 0xFF), 2) << "slot " << entry.slot << " " << entry.file;
+    }
+}
+
+TEST_F(TextureTableTest, LoadsWithAFullChainInTheManagedPoolWithoutColourKey) {
+    // A card 12 x 6 with an opaque black corner: its size is no power of two,
+    // so the image filter shapes level 0, the mip filter the smaller levels,
+    // and a colour key of opaque black would make the corner transparent.
+    auto picture = [](UINT x, UINT y) -> DWORD {
+        if (x == 0 && y == 0) return 0xFF000000u;
+        return 0xFF000000u | (x * 21u) << 16 | (y * 40u) << 8 | ((x * y * 7u) & 0xFFu);
+    };
+    writeFileBytes("tex/kartaNEW.png", encodePng(12, 6, picture, true));
+    loadTextures();
+    RecordingTexture* loaded = static_cast<RecordingTexture*>(textureTable.find(19)->texture);
+    ASSERT_NE(nullptr, loaded);
+    EXPECT_EQ(D3DPOOL_MANAGED, loaded->pool);
+    EXPECT_EQ(0u, loaded->usage);
+    // 16 x 8 down to 1 x 1: five levels
+    ASSERT_EQ(5u, loaded->levels.size());
+    EXPECT_EQ(0xFFu, loaded->pixel(0, 0, 0) >> 24);  // no colour key
+    // The same file loaded with the table's arguments spelled out.
+    IDirect3DTexture8* expected = nullptr;
+    ASSERT_EQ(S_OK, D3DXCreateTextureFromFileExA(&device, "tex//kartaNEW.png", D3DX_DEFAULT, D3DX_DEFAULT, 0, 0,
+                                                 D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_FILTER_LINEAR,
+                                                 D3DX_FILTER_LINEAR, 0, nullptr, nullptr, &expected));
+    RecordingTexture* reference = static_cast<RecordingTexture*>(expected);
+    EXPECT_EQ(reference->format, loaded->format);
+    ASSERT_EQ(reference->levels.size(), loaded->levels.size());
+    for (size_t level = 0; level < loaded->levels.size(); ++level)
+        EXPECT_EQ(reference->levels[level].bytes, loaded->levels[level].bytes) << "level " << level;
+    expected->Release();
 }

@@ -1,5 +1,8 @@
 // The per-frame CPU effects: warp lattice, environment map and skinning, as
 // seen in the master arrays and in the textured buffer.
+#include <algorithm>
+#include <vector>
+
 #include "mesh_test_support.h"
 
 namespace {
@@ -231,3 +234,125 @@ TEST_F(ToolkitEffects, SkinningWithEnvironmentMapAndWithoutASkeleton) {
 }
 
 }  // namespace
+
+namespace {
+
+// The rest lattice: point k at column k % 4, row k / 4, in thirds.
+D3DVECTOR restPoint(int k) { return D3DVECTOR{float(k % 4) / 3.0f, float(k / 4) / 3.0f, 0.0f}; }
+
+struct PlanePoint {
+    int index;
+    float x, y;
+};
+
+// Every one of the 16 points: the named ones where the variant puts them,
+// the others still at rest.
+void expectLattice(const D3DVECTOR* p, const std::vector<PlanePoint>& moved) {
+    for (int k = 0; k < 16; ++k) {
+        D3DVECTOR want = restPoint(k);
+        for (const PlanePoint& point : moved) {
+            if (point.index == k) want = D3DVECTOR{point.x, point.y, 0.0f};
+        }
+        EXPECT_NEAR(p[k].x, want.x, eps) << "point " << k;
+        EXPECT_NEAR(p[k].y, want.y, eps) << "point " << k;
+    }
+}
+
+}  // namespace
+
+TEST_F(ToolkitEffects, VariantTwoMovesTheInnerPointsOfTheOuterColumns) {
+    mesh.warpVariant = 2;
+    mesh.warpAngle = 30.0f;  // S = 0.5, C = 0.8660254
+    mesh.animateWarpLattice();
+    const float s = 0.5f, c = 0.8660254f;
+    expectLattice(mesh.warpLattice.controlPoints,
+                  {{0, s - 1, 0.5f * c - 1}, {3, 1 - c, -1 - 0.7f * s}, {4, 0.5f * s, 0.5f * c},
+                   {7, 0.5f * c, 0.5f * s}, {9, 0.5f * c, 0.5f * s}, {10, 0.5f * s, 0.5f * c},
+                   {12, s - 1, 0.5f * c + 1}, {15, 1 - c, 1 - 0.7f * s}});
+}
+
+TEST_F(ToolkitEffects, VariantThreeMovesTheTopRowAndOnlyYOfTheBottomCorners) {
+    mesh.warpVariant = 3;
+    mesh.warpAngle = 30.0f;
+    mesh.animateWarpLattice();
+    const float s = 0.5f, c = 0.8660254f;
+    expectLattice(mesh.warpLattice.controlPoints,
+                  {{0, s - 1, 0.5f * c - 1}, {1, 0.5f * s, 0.5f * c}, {3, 1 - c, -1 - 0.7f * s},
+                   {5, 0.5f * s, 0.5f * c}, {6, 0.5f * c, 0.5f * s}, {12, 0.0f, 0.5f * c + 1},
+                   {15, 1.0f, 1 - 0.7f * s}});
+    // the bent grid follows the moved lattice: vertex 5 (s = 1/3, t = 2/3 of
+    // the box) is no longer where it was built
+    mesh.applyWarp();
+    EXPECT_GT(std::fabs(mesh.deformedVertices[5].x - mesh.vertices[5].x) +
+                  std::fabs(mesh.deformedVertices[5].y - mesh.vertices[5].y),
+              0.5f);
+}
+
+namespace {
+
+// v · R for the row-vector rotations of the math library, angle in degrees.
+D3DVECTOR turnAboutX(D3DVECTOR v, float degrees) {
+    const float a = degrees * 0.017453292f, c = std::cos(a), s = std::sin(a);
+    return D3DVECTOR{v.x, v.y * c - v.z * s, v.y * s + v.z * c};
+}
+D3DVECTOR turnAboutY(D3DVECTOR v, float degrees) {
+    const float a = degrees * 0.017453292f, c = std::cos(a), s = std::sin(a);
+    return D3DVECTOR{v.x * c + v.z * s, v.y, -v.x * s + v.z * c};
+}
+D3DVECTOR turnAboutZ(D3DVECTOR v, float degrees) {
+    const float a = degrees * 0.017453292f, c = std::cos(a), s = std::sin(a);
+    return D3DVECTOR{v.x * c - v.y * s, v.x * s + v.y * c, v.z};
+}
+
+}  // namespace
+
+TEST_F(ToolkitEffects, EnvironmentMapTurnsAboutYThenXThenZ) {
+    const D3DVECTOR normal{0.1f, 0.2f, 0.4f};
+    for (int i = 0; i < mesh.vertexCount; ++i) {
+        mesh.vertices[i].nx = normal.x;
+        mesh.vertices[i].ny = normal.y;
+        mesh.vertices[i].nz = normal.z;
+    }
+    mesh.renderMode = 1;
+    mesh.setWorldTransform(0, 0, 0, 40, 25, 65);
+    mesh.render();
+    // first about y by the negated angle, then about x, then about z
+    const D3DVECTOR turned = turnAboutZ(turnAboutX(turnAboutY(normal, -25.0f), 40.0f), 65.0f);
+    for (int k = 0; k < 3 * mesh.triangleCount; ++k) {
+        EXPECT_NEAR(texturedAt(mesh.vertexBuffer, k).tu1, (turned.x + 1.0f) * 0.5f, eps) << k;
+        EXPECT_NEAR(texturedAt(mesh.vertexBuffer, k).tv1, (turned.y + 1.0f) * 0.5f, eps) << k;
+    }
+}
+
+TEST_F(ToolkitEffects, EnvironmentMapFollowsTheSignsOfATiltedPlane) {
+    // The grid tilted into z = 0.25 x + 0.5 y: every face has the same normal.
+    for (int i = 0; i < mesh.vertexCount; ++i)
+        mesh.vertices[i].z = 0.25f * mesh.vertices[i].x + 0.5f * mesh.vertices[i].y;
+    mesh.computeNormals(mesh.vertices);
+    // The face normal of the first triangle, from its corners: with u = P0 - P1
+    // and w = P0 - P2, n = (u.y w.z - w.y u.z, u.x w.z - w.x u.z, w.x u.y - u.x w.y).
+    const Vertex& p0 = mesh.vertices[mesh.triangles[0].i0];
+    const Vertex& p1 = mesh.vertices[mesh.triangles[0].i1];
+    const Vertex& p2 = mesh.vertices[mesh.triangles[0].i2];
+    const D3DVECTOR u{p0.x - p1.x, p0.y - p1.y, p0.z - p1.z};
+    const D3DVECTOR w{p0.x - p2.x, p0.y - p2.y, p0.z - p2.z};
+    D3DVECTOR n{u.y * w.z - w.y * u.z, u.x * w.z - w.x * u.z, w.x * u.y - u.x * w.y};
+    const float half = 0.5f / lengthOf(n.x, n.y, n.z);
+    n = D3DVECTOR{n.x * half, n.y * half, n.z * half};
+    // the plane rises along x and y, so neither component is zero
+    ASSERT_GT(std::fabs(n.x), 0.05f);
+    ASSERT_GT(std::fabs(n.y), 0.05f);
+    mesh.renderMode = 1;
+    mesh.setWorldTransform(0, 0, 0, 0, 0, 0);
+    mesh.render();
+    // the corners of the real triangles; vertex 0 also counts the (0, 0, 0)
+    // filler records, which shorten its normal
+    const int corners = 3 * realTriangles(mesh, mesh.triangleCount);
+    for (int k = 0; k < corners; ++k) {
+        const Triangle& triangle = mesh.triangles[k / 3];
+        const int vertex = k % 3 == 0 ? triangle.i0 : k % 3 == 1 ? triangle.i1 : triangle.i2;
+        if (vertex == 0) continue;
+        EXPECT_NEAR(texturedAt(mesh.vertexBuffer, k).tu1, (n.x + 1.0f) * 0.5f, 1e-3f) << k;
+        EXPECT_NEAR(texturedAt(mesh.vertexBuffer, k).tv1, (n.y + 1.0f) * 0.5f, 1e-3f) << k;
+    }
+}

@@ -123,6 +123,19 @@ bool paintsAtStoredSize(Painter painter) {
   }
 }
 
+// Images that scenes add onto the picture by their colour alone (their own
+// alpha unused): outside the drawing they must be black, not the transparent
+// white the other images keep so that their edges resample without a dark rim.
+bool addedByColour(Painter painter) {
+  switch (painter) {
+    case Painter::creditName:
+    case Painter::scrollText:
+      return true;
+    default:
+      return false;
+  }
+}
+
 }  // namespace
 
 Image paintDataFile(const DataFile& file) {
@@ -136,7 +149,8 @@ Image paintDataFile(const DataFile& file) {
     }
   }
   bool transparent = file.format == FileFormat::pngAlpha || file.format == FileFormat::tga;
-  Image image(pw, ph, transparent ? Color{1, 1, 1, 0} : Color{0, 0, 0, 1});
+  const Color clear = addedByColour(file.painter) ? Color{0, 0, 0, 0} : Color{1, 1, 1, 0};
+  Image image(pw, ph, transparent ? clear : Color{0, 0, 0, 1});
   paint(file, image);
   if (pw != file.width || ph != file.height) image = resizeImage(image, file.width, file.height);
   return image;

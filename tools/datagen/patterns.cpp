@@ -72,8 +72,11 @@ void paintRoseTile(Image& image) {
 }
 
 void paintLiquidChrome(Image& image) {
-  const Color chrome[] = {hexColor(0x100418), hexColor(0x7A1040), hexColor(0xFF6A8A), hexColor(0xFFF0F4),
-                          hexColor(0x6A2A8A), hexColor(0x140828), hexColor(0xFFB070), hexColor(0xFFFFFF)};
+  // Dark, saturated bands with highlights at half brightness: the scenes add
+  // this map onto the picture several times over, so a brighter one turns
+  // their shapes into plain white.
+  const Color chrome[] = {hexColor(0x080210), hexColor(0x3C0820), hexColor(0x7A3040), hexColor(0x806070),
+                          hexColor(0x341448), hexColor(0x0A0414), hexColor(0x7A5030), hexColor(0x706870)};
   forEachPixel(image, [&](float u, float v, int, int) {
     float px = u * 4.0f, py = v * 4.0f;
     float qx = fractalNoise(px, py, 1201u, 5, 0.5f, 4);
@@ -83,7 +86,7 @@ void paintLiquidChrome(Image& image) {
     float bands = t - std::floor(t);
     Color c = ramp(chrome, 8, bands);
     float gloss = detExpf(-((qy - 0.6f) * (qy - 0.6f)) * 60.0f);
-    return addColor(c, scaleColor(rgb(1, 1, 1), gloss * 0.5f));
+    return scaleColor(addColor(c, scaleColor(rgb(1, 1, 1), gloss * 0.2f)), 0.8f);
   });
 }
 
