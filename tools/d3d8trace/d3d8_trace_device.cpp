@@ -372,6 +372,7 @@ HRESULT D3d8TraceDevice::CreateTexture(UINT width, UINT height, UINT levels, DWO
     *result = nullptr;
     if (FAILED(status) || made == nullptr) return status;
     auto* texture = new D3d8TraceTexture(this, made);
+    liveTextures.insert(texture);
     declare(texture);
     *result = texture;
     return status;

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <memory>
 #include <string>
 #include <utility>
@@ -38,6 +39,11 @@ public:
     void recordLock(D3d8TraceSurface* surface);
     void recordLock(D3d8TraceVertexBuffer* buffer);
     void forget(D3d8TraceName& name);  // an object is gone
+    // The textures made through this device and not yet released. Like the
+    // real device, it knows every texture it made: the program keeps its
+    // textures to the end and may drop its last pointer to one without a
+    // Release.
+    std::set<D3d8TraceTexture*> liveTextures;
     uint32_t nextId() { return ++lastId; }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;

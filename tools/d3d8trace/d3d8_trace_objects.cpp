@@ -97,6 +97,7 @@ D3d8TraceTexture::~D3d8TraceTexture() {
         if (level) device->forget(level->name);
     }
     device->forget(name);
+    device->liveTextures.erase(this);
     real->Release();
 }
 
