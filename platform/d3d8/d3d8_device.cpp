@@ -12,6 +12,7 @@
 #include "../win32/win32_sdl.h"
 #include "d3d8_format.h"
 #include "d3d8_interface.h"
+#include "d3d8_stats.h"
 #include "d3d8_texture.h"
 #include "d3d8_vertex_buffer.h"
 
@@ -315,7 +316,11 @@ HRESULT D3d8Device::Reset(D3DPRESENT_PARAMETERS*) {
 // window sized past the screen's edges). Present always shows the back
 // buffer, also while a texture is the render target.
 HRESULT D3d8Device::Present(const RECT*, const RECT*, HWND, const void*) {
+    const D3d8CpuScope timed;
     makeCurrent();
+    // The profiler times the frame's drawing and Present's own copies apart.
+    if (d3d8StatsEnabled) d3d8Stats.finishSeconds += d3d8FinishSeconds();
+    const double start = d3d8StatsEnabled ? d3d8WallSeconds() : 0;
     const GLint width = static_cast<GLint>(presentParameters.BackBufferWidth);
     const GLint height = static_cast<GLint>(presentParameters.BackBufferHeight);
     glDisable(GL_SCISSOR_TEST);
@@ -338,6 +343,10 @@ HRESULT D3d8Device::Present(const RECT*, const RECT*, HWND, const void*) {
         glBlitFramebuffer(0, 0, shownWidth, shownHeight, 0, windowHeight, shownWidth,
                           windowHeight - shownHeight, GL_COLOR_BUFFER_BIT, GL_NEAREST);
         SDL_GL_SwapWindow(window);
+    }
+    if (d3d8StatsEnabled) {
+        d3d8FinishSeconds();
+        d3d8Stats.presentSeconds += d3d8WallSeconds() - start;
     }
     boundFramebuffer = ~0u;
     dirty |= kD3d8DirtyFramebuffer;
@@ -400,6 +409,7 @@ HRESULT D3d8Device::CopyRects(IDirect3DSurface8* sourceSurface, const RECT* sour
     }
     const D3d8FormatInfo* info = d3d8FindFormat(source->desc.Format);
     if (info == nullptr || info->depthStencil) return D3DERR_INVALIDCALL;
+    const D3d8CpuScope timed;
     const bool sourceInMemory = !source->memory.empty();
     const bool destinationInMemory = !destination->memory.empty();
     if (!sourceInMemory && source->glTexture == 0) return D3DERR_INVALIDCALL;

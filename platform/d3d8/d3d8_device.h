@@ -198,6 +198,7 @@ private:
     D3d8Program* currentProgram = nullptr;
     DWORD programFvf = ~0u;
     GLuint boundFramebuffer = ~0u;
+    GLuint passFramebuffer = ~0u;  // the framebuffer drawn into last (for the profiler's passes)
     GLuint layoutBuffer = ~0u;
     DWORD layoutFvf = ~0u;
     UINT layoutStride = 0;

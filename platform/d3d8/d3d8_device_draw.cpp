@@ -6,6 +6,7 @@
 #include "d3d8_report.h"
 #include "d3d8_device.h"
 #include "d3d8_fvf.h"
+#include "d3d8_stats.h"
 #include "d3d8_texture.h"
 #include "d3d8_vertex_buffer.h"
 #include "d3d8_wrap.h"
@@ -185,6 +186,8 @@ GLuint D3d8Device::framebufferFor(D3d8Surface* color, D3d8Surface* depth) {
 void D3d8Device::bindFramebuffer() {
     const GLuint framebuffer = framebufferFor(renderTarget, depthStencil);
     if (framebuffer != boundFramebuffer) {
+        if (d3d8StatsEnabled && framebuffer != passFramebuffer) ++d3d8Stats.targetPasses;
+        passFramebuffer = framebuffer;
         glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
         boundFramebuffer = framebuffer;
     }
@@ -197,6 +200,7 @@ HRESULT D3d8Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOL
     if ((flags & (D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) == 0) return D3DERR_INVALIDCALL;
     if ((flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) && depthStencil == nullptr) return D3DERR_INVALIDCALL;
     if (count > 0 && rects == nullptr) return D3DERR_INVALIDCALL;
+    const D3d8CpuScope timed;
     makeCurrent();
     bindFramebuffer();
     GLbitfield mask = 0;
@@ -235,6 +239,10 @@ HRESULT D3d8Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOL
         // GL row y is the picture's row y: no flip.
         glScissor(x1, y1, x2 - x1, y2 - y1);
         glClear(mask);
+        if (d3d8StatsEnabled) {
+            ++d3d8Stats.clears;
+            d3d8Stats.clearPixels += static_cast<uint64_t>(x2 - x1) * static_cast<uint64_t>(y2 - y1);
+        }
     }
     glDisable(GL_SCISSOR_TEST);
     dirty |= kD3d8DirtyBlend | kD3d8DirtyDepth;
@@ -306,6 +314,10 @@ GLuint D3d8Device::samplerFor(DWORD stage) {
 }
 
 bool D3d8Device::flushState(DWORD fvf) {
+    if (d3d8StatsEnabled) {
+        ++d3d8Stats.draws;
+        d3d8Stats.stateChanges += static_cast<uint64_t>(__builtin_popcount(dirty & kD3d8DirtyAll));
+    }
     if (dirty & kD3d8DirtyFramebuffer) bindFramebuffer();
     bool programChanged = false;
     if ((dirty & kD3d8DirtyProgram) || fvf != programFvf) {
@@ -314,13 +326,19 @@ bool D3d8Device::flushState(DWORD fvf) {
         auto found = programs.find(bytes);
         if (found == programs.end()) {
             D3d8Program program;
+            const double start = d3d8StatsEnabled ? d3d8WallSeconds() : 0;
             if (!d3d8BuildProgram(programKey, &program)) return false;
+            if (d3d8StatsEnabled) {
+                ++d3d8Stats.programBuilds;
+                d3d8Stats.buildSeconds += d3d8WallSeconds() - start;
+            }
             found = programs.emplace(bytes, program).first;
         }
         if (currentProgram != &found->second) {
             currentProgram = &found->second;
             glUseProgram(currentProgram->program);
             programChanged = true;
+            if (d3d8StatsEnabled) ++d3d8Stats.programSwitches;
         }
         programFvf = fvf;
         dirty = (dirty & ~kD3d8DirtyProgram) | kD3d8DirtyTextures;
@@ -501,6 +519,7 @@ HRESULT D3d8Device::DrawPrimitive(D3DPRIMITIVETYPE primitiveType, UINT startVert
     // Never read past the end of the buffer.
     const UINT available = streamSource->length / streamStride;
     if (startVertex > available || vertexCount > available - startVertex) return D3DERR_INVALIDCALL;
+    const D3d8CpuScope timed;
     makeCurrent();
     if (!flushState(vertexShader)) return D3DERR_DRIVERINTERNALERROR;
     GLuint buffer = streamSource->glBuffer;
@@ -521,6 +540,7 @@ HRESULT D3d8Device::DrawPrimitiveUP(D3DPRIMITIVETYPE primitiveType, UINT primiti
     if (vertexStreamZeroData == nullptr || !layout.valid || vertexStreamZeroStride < layout.size || vertexCount == 0) {
         return D3DERR_INVALIDCALL;
     }
+    const D3d8CpuScope timed;
     makeCurrent();
     if (!flushState(vertexShader)) return D3DERR_DRIVERINTERNALERROR;
     const auto* bytes = static_cast<const BYTE*>(vertexStreamZeroData);
@@ -529,6 +549,10 @@ HRESULT D3d8Device::DrawPrimitiveUP(D3DPRIMITIVETYPE primitiveType, UINT primiti
     const UINT rhythm = wrapRhythm(primitiveType);
     if (wrap != 0 && layout.texCoordCount > 0 && rhythm != 0) {
         d3d8WrapTexCoords(vertices.data(), vertexCount, vertexStreamZeroStride, layout.texCoordOffset, wrap, rhythm, 0);
+    }
+    if (d3d8StatsEnabled) {
+        ++d3d8Stats.uploads;
+        d3d8Stats.uploadBytes += vertices.size();
     }
     glBindBuffer(GL_ARRAY_BUFFER, upBuffer);
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size()), vertices.data(), GL_STREAM_DRAW);

@@ -4,6 +4,7 @@
 
 #include "d3d8_device.h"
 #include "d3d8_fvf.h"
+#include "d3d8_stats.h"
 #include "d3d8_wrap.h"
 
 D3d8VertexBuffer::D3d8VertexBuffer(D3d8Device* owner, UINT bufferLength, DWORD bufferUsage, DWORD bufferFvf,
@@ -47,6 +48,11 @@ HRESULT D3d8VertexBuffer::Unlock() {
     if (--lockCount > 0) return D3D_OK;
     wrappedValid = false;
     if (device == nullptr) return D3D_OK;
+    const D3d8CpuScope timed;
+    if (d3d8StatsEnabled) {
+        ++d3d8Stats.uploads;
+        d3d8Stats.uploadBytes += length;
+    }
     device->makeCurrent();
     glBindBuffer(GL_ARRAY_BUFFER, glBuffer);
     glBufferData(GL_ARRAY_BUFFER, length, memory.data(), GL_DYNAMIC_DRAW);
@@ -69,6 +75,11 @@ GLuint D3d8VertexBuffer::wrappedBuffer(DWORD wrapBits, DWORD drawFvf, UINT strid
     const DWORD key[5] = {wrapBits, drawFvf, stride, verticesPerPrimitive, firstVertex % verticesPerPrimitive};
     if (wrappedValid && std::equal(key, key + 5, wrappedKey)) return glWrappedBuffer;
     const D3d8FvfLayout layout = d3d8FvfLayout(drawFvf);
+    if (d3d8StatsEnabled) {
+        ++d3d8Stats.wrapCopies;
+        ++d3d8Stats.uploads;
+        d3d8Stats.uploadBytes += length;
+    }
     std::vector<BYTE> wrapped(memory);
     d3d8WrapTexCoords(wrapped.data(), length / stride, stride, layout.texCoordOffset, wrapBits,
                       verticesPerPrimitive, firstVertex);

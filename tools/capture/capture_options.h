@@ -16,6 +16,7 @@ struct CaptureOptions {
     std::string out;     // a folder of PNG files, or a .mp4 file; empty: none
     int size = 0;        // 1024 or 640; 0: this program's own size
     bool trace = false;
+    bool profile = false;
     bool help = false;
 };
 

@@ -45,7 +45,10 @@ bool makeFolder(const std::string& path, std::string* error) {
 }  // namespace
 
 CaptureRun::CaptureRun(const CaptureOptions& chosen, int pictureWidth, int pictureHeight)
-    : options(chosen), width(pictureWidth), height(pictureHeight), nearby(0.25 / chosen.fps) {}
+    : options(chosen), width(pictureWidth), height(pictureHeight), nearby(0.25 / chosen.fps) {
+    // The yardstick is the larger build's picture whatever this program's size.
+    if (options.profile) profile.reset(new FrameProfile(d3d8WallSeconds(), 1024, 768));
+}
 
 CaptureRun::~CaptureRun() {
     if (readback != nullptr) readback->Release();
@@ -127,7 +130,9 @@ CaptureRun::Step CaptureRun::frame() {
         if (!ok) std::exit(1);
     }
     const bool capture = inRange();
+    if (profile) profile->beginFrame();
     if (demoContext != nullptr) demoContext->renderFrame();
+    if (profile) profile->endFrame(demoContext != nullptr ? demoContext->sceneNumber : 0);
 
     if (options.trace) {
         std::printf("%ld %.6f %.6f %d\n", frameNumber, double(frameNumber) / options.fps,
@@ -199,6 +204,7 @@ bool CaptureRun::finish() {
     if (finished) return true;
     finished = true;
     if (progressShownAt >= 0) std::fputc('\n', stderr);
+    if (profile) profile->print(stdout);
     if (!video) {
         if (picturesWritten > 0) {
             std::fprintf(stderr, "zelvaro-capture: %ld pictures in %s\n", picturesWritten,

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "capture_options.h"
+#include "frame_profile.h"
 #include "video_writer.h"
 
 class CaptureRun {
@@ -49,6 +50,7 @@ private:
     bool finished = false;
     std::vector<unsigned char> framePcm;
     std::unique_ptr<VideoWriter> video;
+    std::unique_ptr<FrameProfile> profile;
     IDirect3DSurface8* readback = nullptr;
     double progressShownAt = -1;
 };
