@@ -162,6 +162,7 @@ public:
     GLuint readFramebuffer = 0;  // scratch framebuffer for read-back and copies
     GLuint vertexArray = 0;
     GLuint upBuffer = 0;  // streaming buffer of DrawPrimitiveUP
+    std::vector<BYTE> upVertices;  // DrawPrimitiveUP's vertices with wrapped coordinates
 
 private:
     ~D3d8Device();
@@ -206,6 +207,7 @@ private:
     D3d8ProgramKey programKey{};
     GLuint unitTextures[kD3d8StageCount] = {};
     GLuint unitSamplers[kD3d8StageCount] = {};
+    unsigned unitSamplerKeys[kD3d8StageCount] = {};  // the sampler states behind unitSamplers
     bool blendEnabled = false;
     GLenum blendSource = GL_ONE;
     GLenum blendDestination = GL_ZERO;

@@ -15,6 +15,7 @@ D3d8VertexBuffer::D3d8VertexBuffer(D3d8Device* owner, UINT bufferLength, DWORD b
     glGenBuffers(1, &glBuffer);
     glBindBuffer(GL_ARRAY_BUFFER, glBuffer);
     glBufferData(GL_ARRAY_BUFFER, length, memory.data(), GL_DYNAMIC_DRAW);
+    plainValid = true;
 }
 
 D3d8VertexBuffer::~D3d8VertexBuffer() { orphan(); }
@@ -46,17 +47,23 @@ HRESULT D3d8VertexBuffer::Lock(UINT offsetToLock, UINT sizeToLock, BYTE** data, 
 HRESULT D3d8VertexBuffer::Unlock() {
     if (lockCount == 0) return D3DERR_INVALIDCALL;
     if (--lockCount > 0) return D3D_OK;
+    // Each GL copy is made again when a draw first needs it: a buffer drawn
+    // only wrapped (or not at all) before its next Lock is copied once (or never).
+    plainValid = false;
     wrappedValid = false;
-    if (device == nullptr) return D3D_OK;
-    const D3d8CpuScope timed;
+    return D3D_OK;
+}
+
+GLuint D3d8VertexBuffer::plainBuffer() {
+    if (plainValid) return glBuffer;
     if (d3d8StatsEnabled) {
         ++d3d8Stats.uploads;
         d3d8Stats.uploadBytes += length;
     }
-    device->makeCurrent();
     glBindBuffer(GL_ARRAY_BUFFER, glBuffer);
     glBufferData(GL_ARRAY_BUFFER, length, memory.data(), GL_DYNAMIC_DRAW);
-    return D3D_OK;
+    plainValid = true;
+    return glBuffer;
 }
 
 HRESULT D3d8VertexBuffer::GetDesc(D3DVERTEXBUFFER_DESC* desc) {
@@ -80,7 +87,7 @@ GLuint D3d8VertexBuffer::wrappedBuffer(DWORD wrapBits, DWORD drawFvf, UINT strid
         ++d3d8Stats.uploads;
         d3d8Stats.uploadBytes += length;
     }
-    std::vector<BYTE> wrapped(memory);
+    wrapped.assign(memory.begin(), memory.end());
     d3d8WrapTexCoords(wrapped.data(), length / stride, stride, layout.texCoordOffset, wrapBits,
                       verticesPerPrimitive, firstVertex);
     if (glWrappedBuffer == 0) glGenBuffers(1, &glWrappedBuffer);
