@@ -82,6 +82,13 @@ TEST(CaptureOptionsTest, MistakesAreRefusedWithTheReason) {
     }
 }
 
+TEST(CaptureOptionsTest, ProfileIsEnoughToWrite) {
+    const Parsed parsed = parse({"--profile"});
+    ASSERT_TRUE(parsed.ok) << parsed.error;
+    EXPECT_TRUE(parsed.options.profile);
+    EXPECT_FALSE(parsed.options.trace);
+}
+
 TEST(CaptureOptionsTest, HelpNeedsNothingElse) {
     const Parsed parsed = parse({"--help"});
     ASSERT_TRUE(parsed.ok) << parsed.error;
