@@ -58,7 +58,10 @@ void FrameProfile::endFrame(int scene) {
     const double wall = d3d8WallSeconds();
     const double threadCpu = d3d8ThreadCpuSeconds() - frameThreadCpu;
     const double processCpu = processCpuSeconds() - frameProcessCpu;
-    if (firstFrameSeconds < 0) firstFrameSeconds = wall - launchWall;
+    if (firstFrameSeconds < 0) {
+        firstFrameSeconds = wall - launchWall;
+        firstFrameCpuSeconds = processCpuSeconds();
+    }
 
     if (scenes.find(scene) == scenes.end()) order.push_back(scene);
     SceneProfile& profile = scenes[scene];
@@ -120,8 +123,9 @@ void FrameProfile::print(std::FILE* out) {
     std::fprintf(out, "# layer: %.3f ms wall, %.3f ms CPU, %.0f fragments (median of %zu calibrations, %.3f to %.3f ms)\n",
                  overall.wallSeconds * 1000.0, overall.cpuSeconds * 1000.0, overall.fragments, calibrations.size(),
                  walls.empty() ? 0.0 : walls.front(), walls.empty() ? 0.0 : walls.back());
-    std::fprintf(out, "# launch to first frame %.3f s; peak resident memory %.0f MB; load average %.2f %.2f %.2f\n",
-                 firstFrameSeconds, double(usage.ru_maxrss) / 1024.0, load[0], load[1], load[2]);
+    std::fprintf(out,
+                 "# launch to first frame %.3f s (%.3f s CPU); peak resident memory %.0f MB; load average %.2f %.2f %.2f\n",
+                 firstFrameSeconds, firstFrameCpuSeconds, double(usage.ru_maxrss) / 1024.0, load[0], load[1], load[2]);
     std::fprintf(out, "# %5s", "scene");
     const char* const columns[] = {"frames", "mean", "median", "worst", "first", "appCPU", "devCPU", "build",
                                    "finish", "present", "rastCPU", "draws", "states", "progs", "builds", "uploads",

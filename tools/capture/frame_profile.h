@@ -57,6 +57,7 @@ private:
     double frameThreadCpu = 0;
     double frameProcessCpu = 0;
     double firstFrameSeconds = -1;
+    double firstFrameCpuSeconds = 0;  // the process's CPU time up to the end of the first frame
     int lastScene = -1;
     std::vector<D3d8LayerCost> calibrations;
     std::map<int, SceneProfile> scenes;
