@@ -66,6 +66,7 @@ void FrameProfile::endFrame(int scene) {
     if (scenes.find(scene) == scenes.end()) order.push_back(scene);
     SceneProfile& profile = scenes[scene];
     profile.frameMs.push_back((wall - frameWall) * 1000.0);
+    profile.frameCpuMs.push_back(threadCpu * 1000.0);
     profile.sceneCpuMs += (threadCpu - stats.deviceCpuSeconds) * 1000.0;
     profile.deviceCpuMs += stats.deviceCpuSeconds * 1000.0;
     profile.rasterCpuMs += (processCpu - threadCpu) * 1000.0;
@@ -129,7 +130,7 @@ void FrameProfile::print(std::FILE* out) {
     std::fprintf(out, "# %5s", "scene");
     const char* const columns[] = {"frames", "mean", "median", "worst", "first", "appCPU", "devCPU", "build",
                                    "finish", "present", "rastCPU", "draws", "states", "progs", "builds", "uploads",
-                                   "KB", "wraps", "passes", "clearM", "Mfrag", "fill", "layer", "layers", "cpulay"};
+                                   "KB", "wraps", "passes", "clearM", "Mfrag", "fill", "layer", "layers", "cpulay", "wCPU"};
     for (const char* column : columns) std::fprintf(out, " %7s", column);
     std::fputc('\n', out);
     std::vector<int> numbers = order;
@@ -142,7 +143,13 @@ void FrameProfile::print(std::FILE* out) {
         const double mean = sum / frames;
         // The worst frame outside the scene's first.
         double worst = 0;
-        for (size_t i = 1; i < profile.frameMs.size(); ++i) worst = std::max(worst, profile.frameMs[i]);
+        double worstCpu = 0;  // the main thread's CPU time in that frame: high for a build, low for a wait
+        for (size_t i = 1; i < profile.frameMs.size(); ++i) {
+            if (profile.frameMs[i] > worst) {
+                worst = profile.frameMs[i];
+                worstCpu = profile.frameCpuMs[i];
+            }
+        }
         const D3d8LayerCost layer = medianCost(profile.layers);
         const double layerMs = layer.wallSeconds * 1000.0;
         const double layerCpuMs = layer.cpuSeconds * 1000.0;
@@ -152,7 +159,7 @@ void FrameProfile::print(std::FILE* out) {
         const double cpuPerFrame = (profile.sceneCpuMs + profile.deviceCpuMs + profile.rasterCpuMs) / frames;
         std::fprintf(out,
                      "%7d %7zu %7.2f %7.2f %7.2f %7.2f %7.2f %7.2f %7.2f %7.2f %7.2f %7.2f %7.0f %7.0f %7.1f %7.0f %7.1f "
-                     "%7.0f %7.1f %7.1f %7.2f %7.2f %7.2f %7.3f %7.1f %7.1f\n",
+                     "%7.0f %7.1f %7.1f %7.2f %7.2f %7.2f %7.3f %7.1f %7.1f %7.2f\n",
                      number, profile.frameMs.size(), mean, median(profile.frameMs), worst, profile.frameMs.front(),
                      profile.sceneCpuMs / frames, profile.deviceCpuMs / frames, profile.buildMs / frames,
                      profile.finishMs / frames, profile.presentMs / frames, profile.rasterCpuMs / frames,
@@ -161,7 +168,7 @@ void FrameProfile::print(std::FILE* out) {
                      double(profile.uploads) / frames, double(profile.uploadBytes) / 1024.0 / frames,
                      double(profile.wrapCopies) / frames, double(profile.targetPasses) / frames,
                      double(profile.clearPixels) / 1e6 / frames, fragments / 1e6, fill, layerMs,
-                     layerMs > 0 ? mean / layerMs : 0.0, layerCpuMs > 0 ? cpuPerFrame / layerCpuMs : 0.0);
+                     layerMs > 0 ? mean / layerMs : 0.0, layerCpuMs > 0 ? cpuPerFrame / layerCpuMs : 0.0, worstCpu);
     }
     std::fflush(out);
 }

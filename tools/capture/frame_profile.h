@@ -16,6 +16,7 @@
 // The sums over one scene's frames.
 struct SceneProfile {
     std::vector<double> frameMs;  // every frame, in order (the first is the scene's first)
+    std::vector<double> frameCpuMs;  // the main thread's CPU time of each frame
     double sceneCpuMs = 0;        // the main thread's CPU time outside the device layer
     double deviceCpuMs = 0;       // the main thread's CPU time inside the device layer
     double rasterCpuMs = 0;       // CPU time of the process's other threads (GL's rasterizers)
