@@ -43,11 +43,19 @@ double d3d8WallSeconds() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
-double d3d8ThreadCpuSeconds() {
+namespace {
+
+double cpuSeconds(clockid_t clock) {
     timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    clock_gettime(clock, &now);
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
+
+}  // namespace
+
+double d3d8ThreadCpuSeconds() { return cpuSeconds(CLOCK_THREAD_CPUTIME_ID); }
+
+double d3d8ProcessCpuSeconds() { return cpuSeconds(CLOCK_PROCESS_CPUTIME_ID); }
 
 D3d8CpuScope::D3d8CpuScope() {
     if (!d3d8StatsEnabled || scopeDepth++ > 0) return;

@@ -29,8 +29,9 @@ struct D3d8Stats {
 extern D3d8Stats d3d8Stats;
 extern bool d3d8StatsEnabled;
 
-// This thread's CPU time in seconds, and a steady wall clock.
+// This thread's and the whole process's CPU time in seconds, and a steady wall clock.
 double d3d8ThreadCpuSeconds();
+double d3d8ProcessCpuSeconds();
 double d3d8WallSeconds();
 
 // Adds the calling thread's CPU time between construction and destruction to

@@ -1,7 +1,6 @@
 #include "frame_profile.h"
 
 #include <sys/resource.h>
-#include <time.h>
 
 #include <algorithm>
 
@@ -10,12 +9,6 @@ namespace {
 // The calibration: frames of this many layers, the median frame.
 constexpr int calibrationLayers = 10;
 constexpr int calibrationFrames = 5;
-
-double processCpuSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
-}
 
 double median(std::vector<double> values) {
     if (values.empty()) return 0;
@@ -49,7 +42,7 @@ void FrameProfile::beginFrame() {
     d3d8ProfileBeginFrame();
     frameWall = d3d8WallSeconds();
     frameThreadCpu = d3d8ThreadCpuSeconds();
-    frameProcessCpu = processCpuSeconds();
+    frameProcessCpu = d3d8ProcessCpuSeconds();
 }
 
 void FrameProfile::endFrame(int scene) {
@@ -57,10 +50,10 @@ void FrameProfile::endFrame(int scene) {
     d3d8ProfileEndFrame(&stats);
     const double wall = d3d8WallSeconds();
     const double threadCpu = d3d8ThreadCpuSeconds() - frameThreadCpu;
-    const double processCpu = processCpuSeconds() - frameProcessCpu;
+    const double processCpu = d3d8ProcessCpuSeconds() - frameProcessCpu;
     if (firstFrameSeconds < 0) {
         firstFrameSeconds = wall - launchWall;
-        firstFrameCpuSeconds = processCpuSeconds();
+        firstFrameCpuSeconds = d3d8ProcessCpuSeconds();
     }
 
     if (scenes.find(scene) == scenes.end()) order.push_back(scene);

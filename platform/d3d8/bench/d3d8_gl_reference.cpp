@@ -2,14 +2,13 @@
 
 #include <SDL.h>
 
-#include <time.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <vector>
 
 #include "../d3d8_gl.h"
+#include "../d3d8_stats.h"
 
 namespace {
 
@@ -140,7 +139,7 @@ struct Target {
 
 }  // namespace
 
-double d3d8ReferenceDrawRate(int drawCount) {
+double d3d8ReferenceDrawRate(int drawCount, double* drawsPerCpuSecond) {
     Target target(256, 256);
     Reference reference(0.05f);
     glClear(GL_COLOR_BUFFER_BIT);
@@ -162,7 +161,9 @@ double d3d8ReferenceDrawRate(int drawCount) {
     };
     draws(1000);  // shaders compiled and blend variants made before timing
     const Clock::time_point start = Clock::now();
+    const double cpuStart = d3d8ThreadCpuSeconds();
     draws(drawCount);
+    *drawsPerCpuSecond = drawCount / (d3d8ThreadCpuSeconds() - cpuStart);
     return drawCount / secondsSince(start);
 }
 
@@ -195,12 +196,6 @@ double d3d8ReferenceFillRate(int width, int height, int quadsPerFrame, double se
 
 namespace {
 
-double processCpuSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
-
 double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
@@ -228,7 +223,7 @@ bool d3d8ReferenceLayerCost(int width, int height, int layers, int frames, D3d8L
         // One frame more than asked: the first builds the drawing code and is not counted.
         for (int frame = 0; frame <= frames; ++frame) {
             const Clock::time_point start = Clock::now();
-            const double cpuStart = processCpuSeconds();
+            const double cpuStart = d3d8ProcessCpuSeconds();
             glClear(GL_COLOR_BUFFER_BIT);
             if (frame == 1) glBeginQuery(GL_FRAGMENT_SHADER_INVOCATIONS_ARB, query);
             for (int i = 0; i < layers; ++i) {
@@ -239,7 +234,7 @@ bool d3d8ReferenceLayerCost(int width, int height, int layers, int frames, D3d8L
             glFinish();
             if (frame == 0) continue;
             walls.push_back(secondsSince(start));
-            cpus.push_back(processCpuSeconds() - cpuStart);
+            cpus.push_back(d3d8ProcessCpuSeconds() - cpuStart);
         }
         // Without pipeline statistics the query fails and the count stays 0.
         glGetQueryObjectui64v(query, GL_QUERY_RESULT, &fragments);

@@ -7,8 +7,9 @@
 #define ZELVARO_PLATFORM_D3D8_BENCH_GL_REFERENCE_H
 
 // Small textured quads with state changes between them (texture, blending,
-// colour factor, position); returns draws per second.
-double d3d8ReferenceDrawRate(int drawCount);
+// colour factor, position); returns draws per second of wall time, and per
+// second of the drawing thread's CPU time in *drawsPerCpuSecond.
+double d3d8ReferenceDrawRate(int drawCount, double* drawsPerCpuSecond);
 
 // Frames of `quadsPerFrame` full-screen textured, blended quads into a
 // width x height frame buffer, each frame copied to the current window and swapped;
