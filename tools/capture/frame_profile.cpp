@@ -6,9 +6,12 @@
 
 namespace {
 
-// The calibration: frames of this many layers, the median frame.
+// The calibration: frames of this many layers, the median frame; measured
+// at every change of scene and every so many frames within a scene, so that
+// the yardstick follows a machine whose load changes.
 constexpr int calibrationLayers = 10;
 constexpr int calibrationFrames = 5;
+constexpr int framesBetweenCalibrations = 90;
 
 double median(std::vector<double> values) {
     if (values.empty()) return 0;
@@ -84,6 +87,11 @@ void FrameProfile::endFrame(int scene) {
         if (lastScene >= 0) scenes[lastScene].layers.push_back(calibrations.back());
         profile.layers.push_back(calibrations.back());
         lastScene = scene;
+        framesSinceCalibration = 0;
+    } else if (++framesSinceCalibration >= framesBetweenCalibrations) {
+        calibrate();
+        profile.layers.push_back(calibrations.back());
+        framesSinceCalibration = 0;
     }
 }
 

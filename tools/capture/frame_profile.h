@@ -33,7 +33,7 @@ struct SceneProfile {
     uint64_t targetPasses = 0;
     uint64_t clearPixels = 0;
     uint64_t fragments = 0;
-    std::vector<D3d8LayerCost> layers;  // calibrations at the scene's changes
+    std::vector<D3d8LayerCost> layers;  // calibrations at the scene's changes and within it
 };
 
 class FrameProfile {
@@ -60,6 +60,7 @@ private:
     double firstFrameSeconds = -1;
     double firstFrameCpuSeconds = 0;  // the process's CPU time up to the end of the first frame
     int lastScene = -1;
+    int framesSinceCalibration = 0;
     std::vector<D3d8LayerCost> calibrations;
     std::map<int, SceneProfile> scenes;
     std::vector<int> order;  // scenes in the order they first drew
