@@ -1,5 +1,6 @@
-// The display size of this build: 1024 x 768 (zelvaro) or 640 x 480
-// (zelvaro-640), chosen when main_window.cpp is compiled.
+// The display size: 1024 x 768 (zelvaro) or 640 x 480 (zelvaro-640), chosen
+// when main_window.cpp is compiled. The capture program may set another
+// before it creates the window; the window is made from these values.
 #ifndef ZELVARO_APP_DISPLAY_SIZE_H
 #define ZELVARO_APP_DISPLAY_SIZE_H
 
@@ -11,10 +12,11 @@
 #endif
 
 // The display mode set at start, 32 bits per pixel.
-const int displayWidth = ZELVARO_DISPLAY_WIDTH;
-const int displayHeight = ZELVARO_DISPLAY_HEIGHT;
-// The window's size before the frame and caption metrics are added.
-const int windowBaseWidth = displayWidth - 2;
-const int windowBaseHeight = displayHeight - 2;
+extern int displayWidth;
+extern int displayHeight;
+// The window's size before the frame and caption metrics are added: two
+// pixels less than the display mode.
+extern int windowBaseWidth;
+extern int windowBaseHeight;
 
 #endif  // ZELVARO_APP_DISPLAY_SIZE_H

@@ -4,8 +4,15 @@
 #include <cstring>
 
 #include "demo_context.h"
+#include "demo_frame.h"
 #include "display_size.h"
+#include "frame_timer.h"
 #include "music_clock.h"
+
+int displayWidth = ZELVARO_DISPLAY_WIDTH;
+int displayHeight = ZELVARO_DISPLAY_HEIGHT;
+int windowBaseWidth = ZELVARO_DISPLAY_WIDTH - 2;
+int windowBaseHeight = ZELVARO_DISPLAY_HEIGHT - 2;
 
 int windowActive = 1;
 HWND mainWindow = nullptr;

@@ -4,8 +4,6 @@
 
 #include <windows.h>
 
-#include "frame_timer.h"
-
 extern int windowActive;  // frames are rendered only while non-zero
 extern HWND mainWindow;
 extern HINSTANCE mainInstance;

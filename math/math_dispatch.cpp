@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "direct3d_switches.h"
 #include "math_variants.h"
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -138,26 +139,10 @@ ProcessorFeatures detectProcessorFeatures() {
 
 // ---------------------------------------------------------------- registry switches
 
-// A DWORD value under HKEY_LOCAL_MACHINE "Software\Microsoft\Direct3D";
-// false when it is missing or of another type.
-bool readDirect3DSwitch(HKEY key, const char* name, DWORD* value) {
-    DWORD type = REG_NONE;
-    DWORD data = 0;
-    DWORD size = sizeof data;
-    if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) !=
-        ERROR_SUCCESS)
-        return false;
-    if (type != REG_DWORD || size != sizeof data) return false;
-    *value = data;
-    return true;
-}
-
 // "DisablePSGP", replaced by "DisableD3DXPSGP" when that one is present.
 DWORD readDisableSwitch() {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Direct3D", 0, KEY_READ, &key) !=
-        ERROR_SUCCESS)
-        return 0;
+    if (!openDirect3DKey(&key)) return 0;
     DWORD disable = 0;
     if (!readDirect3DSwitch(key, "DisablePSGP", &disable)) disable = 0;
     readDirect3DSwitch(key, "DisableD3DXPSGP", &disable);

@@ -1,13 +1,14 @@
 #include "bridge_cubes_scene.h"
 
-#include "../app/demo_context.h"
-#include "../app/main_window.h"
-#include "../app/render_target.h"
-#include "../app/scene_registry.h"
-#include "../app/texture_table.h"
-#include "../toolkit/mesh_object.h"
+#include "demo_context.h"
+#include "frame_timer.h"
 #include "glass_colonnade_scene.h"
+#include "mesh_object.h"
+#include "render_target.h"
+#include "scene_registry.h"
 #include "scene_support.h"
+#include "texture_slots.h"
+#include "texture_table.h"
 
 namespace {
 
@@ -61,7 +62,7 @@ void BridgeCubesScene::init(IDirect3DDevice8* sceneDevice) {
     screenMesh = new MeshObject();
     screenMesh->setDevice(device);
     screenMesh->texture0 = target;
-    screenMesh->renderMode = 0;
+    screenMesh->renderMode = renderPlain;
     screenMesh->color = 0xFFFFFFFF;
     screenMesh->buildGrid(64.0f, 48.0f, 15, 15);
     // The grid is square in vertices: K rows of K columns.
@@ -73,38 +74,40 @@ void BridgeCubesScene::init(IDirect3DDevice8* sceneDevice) {
         screenMesh->applyVertexColors();
     }
 
-    TextureRecord* bridges = textureTable.find(8);
+    TextureRecord* bridges = textureTable.find(slotBridges);
     setTextureBlend(bridges, 0, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
-    backgroundMesh = newScreenGrid(device, bridges, 0xFFFFFFFF, 64.0f, 48.0f, 4, 3, 0);
+    backgroundMesh =
+        newScreenGrid(device, bridges, 0xFFFFFFFF, 64.0f, 48.0f, 4, warpBentRows, renderPlain);
 
-    TextureRecord* pattern = textureTable.find(18);
+    TextureRecord* pattern = textureTable.find(slotMetalPlasma);
     if (pattern) pattern->alphaBlend = 0;
-    warpMesh = newScreenGrid(device, pattern, 0xFFFFFFFF, 64.0f, 48.0f, 10, 4, 2);
+    warpMesh =
+        newScreenGrid(device, pattern, 0xFFFFFFFF, 64.0f, 48.0f, 10, warpInnerPair, renderWarp);
 
-    TextureRecord* cubeTexture = textureTable.find(20);
+    TextureRecord* cubeTexture = textureTable.find(slotTitlePanel);
     setTextureBlend(cubeTexture, 1, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
     cubeMesh = new MeshObject();
     cubeMesh->setDevice(device);
-    cubeMesh->cullMode = 2;
+    cubeMesh->cullMode = cullNone;
     cubeMesh->color = 0x88FFFFFF;
     cubeMesh->texture0 = cubeTexture;
-    cubeMesh->renderMode = 0;
+    cubeMesh->renderMode = renderPlain;
     cubeMesh->buildCube(3, 3, 150.0f);
 
     cubeRotations = new D3DVECTOR[cubeCount];
     for (int i = 0; i < cubeCount; ++i) cubeRotations[i] = D3DVECTOR{0.0f, 0.0f, 0.0f};
 
-    TextureRecord* torusTexture = textureTable.find(7);
+    TextureRecord* torusTexture = textureTable.find(slotLiquidChrome);
     setTextureBlend(torusTexture, 1, D3DBLEND_SRCALPHA, D3DBLEND_ONE);
     torusMesh = new MeshObject();
     torusMesh->setDevice(device);
     torusMesh->color = 0xAAFFFFFF;
-    torusMesh->renderMode = 0;
-    torusMesh->cullMode = 2;
+    torusMesh->renderMode = renderPlain;
+    torusMesh->cullMode = cullNone;
     torusMesh->texture0 = torusTexture;
     torusMesh->buildSupertoroid(100.0f, 40.0f, 100.0f, 1.0f, 1.0f, 40, 40);
 
-    flashMesh = newScreenOverlay(device, 0xFFFFFFFF, 1);
+    flashMesh = newScreenOverlay(device, 0xFFFFFFFF, flagOn);
     flashActive = true;
 }
 

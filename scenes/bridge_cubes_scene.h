@@ -28,6 +28,9 @@ public:
 
     BridgeCubesScene();
     ~BridgeCubesScene();
+    // Frees what it owns in the destructor: never copied.
+    BridgeCubesScene(const BridgeCubesScene&) = delete;
+    BridgeCubesScene& operator=(const BridgeCubesScene&) = delete;
     void init(IDirect3DDevice8* sceneDevice);
     void preRender();
     void render();

@@ -1,22 +1,23 @@
 #include "city_cards_scene.h"
 
-#include "../app/demo_context.h"
-#include "../app/main_window.h"
-#include "../app/music_clock.h"
-#include "../app/render_target.h"
-#include "../app/scene_registry.h"
-#include "../app/texture_table.h"
-#include "../toolkit/mesh_object.h"
+#include "demo_context.h"
+#include "frame_timer.h"
+#include "mesh_object.h"
+#include "music_clock.h"
+#include "render_target.h"
+#include "scene_registry.h"
 #include "scene_support.h"
 #include "scene_transform.h"
 #include "shatter_panel.h"
 #include "spinning_rings_scene.h"
 #include "text_strip.h"
+#include "texture_slots.h"
+#include "texture_table.h"
 
 namespace {
 
 const int cityCardCount = 6;
-const int cityFirstCardSlot = 28;  // london, rome, berlin, helsinki, stockholm, vienna
+const int cityFirstCardSlot = slotCardLondon;  // then rome, berlin, helsinki, stockholm, vienna
 const int cityLatticeSize = 7;
 const int cityStripFamilies = 3;
 
@@ -58,7 +59,7 @@ CityCardsScene::~CityCardsScene() {
 void CityCardsScene::init(IDirect3DDevice8* sceneDevice) {
     device = sceneDevice;
 
-    TextureRecord* photo = textureTable.find(23);
+    TextureRecord* photo = textureTable.find(slotRiverCity);
     setTextureBlend(photo, 0, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
     backdrop = new MeshObject();
     backdrop->setDevice(device);
@@ -80,7 +81,7 @@ void CityCardsScene::init(IDirect3DDevice8* sceneDevice) {
         card.live = true;
     }
 
-    TextureRecord* text = textureTable.find(15);
+    TextureRecord* text = textureTable.find(slotScrollText);
     setTextureBlend(text, 1, D3DBLEND_SRCALPHA, D3DBLEND_ONE);
     latticeColumns = cityLatticeSize;
     latticeRows = cityLatticeSize;
@@ -111,7 +112,7 @@ void CityCardsScene::init(IDirect3DDevice8* sceneDevice) {
     closingPanel->position = {0.0f, 0.0f, 0.0f};
     closingPanel->texture = target;
 
-    TextureRecord* secondPhoto = textureTable.find(22);
+    TextureRecord* secondPhoto = textureTable.find(slotNightCity);
     setTextureBlend(secondPhoto, 1, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
     finalBackdrop = new MeshObject();
     finalBackdrop->setDevice(device);
@@ -123,13 +124,14 @@ void CityCardsScene::init(IDirect3DDevice8* sceneDevice) {
 }
 
 void CityCardsScene::setupSharedBlending() {
-    textureTable.find(22)->alphaBlend = 1;
+    textureTable.find(slotNightCity)->alphaBlend = 1;
     if (demoContext && demoContext->renderTarget) {
         demoContext->renderTarget->srcBlend = D3DBLEND_SRCALPHA;
         demoContext->renderTarget->destBlend = D3DBLEND_INVSRCALPHA;
     }
-    setTextureBlend(textureTable.find(15), 1, D3DBLEND_SRCALPHA, D3DBLEND_ONE);
-    setTextureBlend(textureTable.find(24), 1, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
+    setTextureBlend(textureTable.find(slotScrollText), 1, D3DBLEND_SRCALPHA, D3DBLEND_ONE);
+    setTextureBlend(textureTable.find(slotWalkingFigure), 1, D3DBLEND_SRCALPHA,
+                    D3DBLEND_INVSRCALPHA);
 }
 
 void CityCardsScene::drawFirstPhase() {

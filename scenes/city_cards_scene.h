@@ -34,6 +34,9 @@ public:
 
     CityCardsScene();
     ~CityCardsScene();
+    // Frees what it owns in the destructor: never copied.
+    CityCardsScene(const CityCardsScene&) = delete;
+    CityCardsScene& operator=(const CityCardsScene&) = delete;
     void init(IDirect3DDevice8* sceneDevice);
     void preRender();
     void render();

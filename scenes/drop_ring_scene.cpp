@@ -2,15 +2,16 @@
 
 #include <cmath>
 
-#include "../app/demo_context.h"
-#include "../app/main_window.h"
-#include "../app/music_clock.h"
-#include "../app/render_target.h"
-#include "../app/scene_registry.h"
-#include "../app/texture_table.h"
-#include "../toolkit/mesh_object.h"
 #include "city_cards_scene.h"
+#include "demo_context.h"
+#include "frame_timer.h"
+#include "mesh_object.h"
+#include "music_clock.h"
+#include "render_target.h"
+#include "scene_registry.h"
 #include "scene_support.h"
+#include "texture_slots.h"
+#include "texture_table.h"
 
 DropRingScene::DropRingScene()
     : device(nullptr),
@@ -41,7 +42,7 @@ void DropRingScene::init(IDirect3DDevice8* sceneDevice) {
     device = sceneDevice;
     prepared = false;
 
-    TextureRecord* lips = textureTable.find(7);
+    TextureRecord* lips = textureTable.find(slotLiquidChrome);
     setTextureBlend(lips, 0, D3DBLEND_ONE, D3DBLEND_ONE);
 
     if (demoContext && !demoContext->renderTarget) {
@@ -51,33 +52,33 @@ void DropRingScene::init(IDirect3DDevice8* sceneDevice) {
 
     screenMesh = new MeshObject();
     screenMesh->setDevice(device);
-    screenMesh->cullMode = 2;
+    screenMesh->cullMode = cullNone;
     screenMesh->texture0 = sharedTarget();
     screenMesh->texture1 = lips;
     screenMesh->buildGrid(64.0f, 48.0f, 15, 15);
-    screenMesh->renderMode = 2;
-    screenMesh->warpVariant = 5;
+    screenMesh->renderMode = renderWarp;
+    screenMesh->warpVariant = warpInnerScaled;
 
     dropMesh = new MeshObject();
     dropMesh->setDevice(device);
     dropMesh->texture0 = lips;
     dropMesh->buildDrop(50.0f, 20, 20, 0.5f);
     dropMesh->texture1 = lips;
-    dropMesh->renderMode = 1;
+    dropMesh->renderMode = renderEnvironmentMap;
     dropMesh->stageSetup0 = newEnvironmentStage(0, D3DTOP_SELECTARG1);
     dropMesh->stageSetup0->alphaArg2 = D3DTA_DIFFUSE;
     dropMesh->stageSetup1 = newEnvironmentStage(1, D3DTOP_MODULATE);
 
-    TextureRecord* roses = textureTable.find(1);
+    TextureRecord* roses = textureTable.find(slotRoseTiles);
     setTextureBlend(roses, 0, D3DBLEND_ONE, D3DBLEND_ONE);
     skySphere = new MeshObject();
     skySphere->setDevice(device);
     skySphere->texture0 = roses;
     skySphere->buildSphere(1850.0f, 10, 10);
     skySphere->texture1 = roses;
-    skySphere->cullMode = 2;
-    skySphere->renderMode = 3;
-    skySphere->warpVariant = 0;
+    skySphere->cullMode = cullNone;
+    skySphere->renderMode = renderWarpEnvironmentMap;
+    skySphere->warpVariant = warpCornersInnerDiagonal;
     skySphere->stageSetup0 = newEnvironmentStage(0, D3DTOP_SELECTARG1);
     skySphere->stageSetup1 = newEnvironmentStage(1, D3DTOP_MODULATE2X);
 
@@ -85,19 +86,19 @@ void DropRingScene::init(IDirect3DDevice8* sceneDevice) {
     orbMesh->setDevice(device);
     orbMesh->texture0 = roses;
     orbMesh->buildSphere(20.0f, 20, 20);
-    orbMesh->renderMode = 2;
+    orbMesh->renderMode = renderWarp;
     orbMesh->color = 0x33FFFFFF;
 
-    TextureRecord* disc = textureTable.find(4);
+    TextureRecord* disc = textureTable.find(slotRadialWheel);
     setTextureBlend(disc, 1, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
     spinPlane = new MeshObject();
     spinPlane->setDevice(device);
     spinPlane->texture0 = disc;
     spinPlane->color = 0xA2FFFFFF;
     spinPlane->buildGrid(1300.0f, 1300.0f, 4, 4);
-    spinPlane->cullMode = 2;
+    spinPlane->cullMode = cullNone;
 
-    TextureRecord* glow = textureTable.find(26);
+    TextureRecord* glow = textureTable.find(slotSoftGlow);
     setTextureBlend(glow, 1, D3DBLEND_SRCALPHA, D3DBLEND_ONE);
     glowPlane = new MeshObject();
     glowPlane->setDevice(device);
@@ -110,9 +111,9 @@ void DropRingScene::init(IDirect3DDevice8* sceneDevice) {
 
 // Other scenes share these slots and may have changed them since start-up.
 void DropRingScene::prepare() {
-    setTextureBlend(textureTable.find(7), 0, D3DBLEND_ONE, D3DBLEND_ONE);
-    setTextureBlend(textureTable.find(1), 0, D3DBLEND_ONE, D3DBLEND_ONE);
-    setTextureBlend(textureTable.find(4), 1, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
+    setTextureBlend(textureTable.find(slotLiquidChrome), 0, D3DBLEND_ONE, D3DBLEND_ONE);
+    setTextureBlend(textureTable.find(slotRoseTiles), 0, D3DBLEND_ONE, D3DBLEND_ONE);
+    setTextureBlend(textureTable.find(slotRadialWheel), 1, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
     prepared = true;
 }
 
@@ -211,6 +212,7 @@ void DropRingScene::update() {
     if (skySphere) skySphere->warpAngle += 22.0f * dt;
     if (screenMesh) {
         screenMesh->warpAngle -= 120.0f * dt;
+        // 0.0057595866 is 0.33 degrees in radians: the amplitude turns at a third of the angle
         screenMesh->warpAmplitude = 1.0f - std::sin(screenMesh->warpAngle * 0.0057595866f) * 0.5f;
     }
     if (orbMesh) orbMesh->warpAngle += 33.0f * dt;

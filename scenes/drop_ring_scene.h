@@ -27,6 +27,9 @@ public:
 
     DropRingScene();
     ~DropRingScene();
+    // Frees what it owns in the destructor: never copied.
+    DropRingScene(const DropRingScene&) = delete;
+    DropRingScene& operator=(const DropRingScene&) = delete;
     void init(IDirect3DDevice8* sceneDevice);
     void preRender();
     void render();

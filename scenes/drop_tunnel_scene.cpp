@@ -2,14 +2,15 @@
 
 #include <cmath>
 
-#include "../app/demo_context.h"
-#include "../app/demo_random.h"
-#include "../app/main_window.h"
-#include "../app/music_clock.h"
-#include "../app/texture_table.h"
-#include "../math/d3dx8math.h"
-#include "../toolkit/mesh_object.h"
+#include "d3dx8math.h"
+#include "demo_context.h"
+#include "demo_random.h"
+#include "frame_timer.h"
+#include "mesh_object.h"
+#include "music_clock.h"
 #include "scene_support.h"
+#include "texture_slots.h"
+#include "texture_table.h"
 
 namespace {
 
@@ -19,9 +20,9 @@ void giveEnvironmentStages(MeshObject* mesh) {
 }
 
 // The 175-degree lens of the tunnel and the show's own lens it gives back.
-const float tunnelFieldOfView = 3.0543263f;
-const float standardFieldOfView = 0.7853982f;
-const float projectionAspect = 1.33333f;
+const float tunnelFieldOfView = 3.0543263f;    // 175 degrees in radians
+const float standardFieldOfView = 0.7853982f;  // 45 degrees, the demo context's projection
+const float projectionAspect = 1.33333f;       // just below 4/3, as the demo context's
 const float tunnelNear = 0.001f;
 const float standardNear = 0.01f;
 const float projectionFar = 100000.0f;
@@ -72,12 +73,13 @@ DropTunnelScene::~DropTunnelScene() {
 void DropTunnelScene::init(IDirect3DDevice8* sceneDevice) {
     device = sceneDevice;
 
-    TextureRecord* backgroundTexture = textureTable.find(9);
+    TextureRecord* backgroundTexture = textureTable.find(slotAlpineLake);
     setTextureBlend(backgroundTexture, 0, D3DBLEND_ONE, D3DBLEND_ONE);
-    backgroundMesh = newScreenGrid(device, backgroundTexture, 0xFFFFFFFF, 64.0f, 48.0f, 15, 4, 0);
+    backgroundMesh = newScreenGrid(device, backgroundTexture, 0xFFFFFFFF, 64.0f, 48.0f, 15,
+                                   warpInnerPair, renderPlain);
 
     MeshObject** drops[2] = {&dropMeshA, &dropMeshB};
-    const int dropSlots[2] = {7, 1};
+    const int dropSlots[2] = {slotLiquidChrome, slotRoseTiles};
     for (int ring = 0; ring < 2; ++ring) {
         TextureRecord* texture = textureTable.find(dropSlots[ring]);
         setTextureBlend(texture, 1, D3DBLEND_ONE, D3DBLEND_ONE);
@@ -86,20 +88,20 @@ void DropTunnelScene::init(IDirect3DDevice8* sceneDevice) {
         drop->texture0 = texture;
         drop->buildDrop(10.0f, 10, 10, 0.1f);
         drop->texture1 = texture;
-        drop->renderMode = 1;
+        drop->renderMode = renderEnvironmentMap;
         giveEnvironmentStages(drop);
         *drops[ring] = drop;
     }
 
-    TextureRecord* blobTexture = textureTable.find(2);
+    TextureRecord* blobTexture = textureTable.find(slotRoseTilesSecond);
     setTextureBlend(blobTexture, 1, D3DBLEND_ONE, D3DBLEND_ONE);
     blobMesh = new MeshObject();
     blobMesh->setDevice(device);
     blobMesh->texture0 = blobTexture;
     blobMesh->texture1 = blobTexture;
     blobMesh->buildSuperellipsoid(5.0f, 1.9f, 0.8f, 4, 4);
-    blobMesh->renderMode = 1;
-    blobMesh->cullMode = 1;
+    blobMesh->renderMode = renderEnvironmentMap;
+    blobMesh->cullMode = cullCounterClockwise;
     giveEnvironmentStages(blobMesh);
 
     // Three draws per blob, blob by blob: angle, then x and y.
@@ -107,30 +109,31 @@ void DropTunnelScene::init(IDirect3DDevice8* sceneDevice) {
     blobAngles = new float[blobCount];
     blobPositions = new D3DVECTOR[blobCount];
     for (int i = 0; i < blobCount; ++i) {
+        // demoRand gives 0..32767: the factors are 360/32767 (degrees), 60/32767 and 120/32767
         blobAngles[i] = static_cast<float>(demoRand()) * 0.010986663f;
         blobPositions[i].x = 20.0f + static_cast<float>(demoRand()) * 0.0018311106f;
         blobPositions[i].y = static_cast<float>(demoRand()) * 0.0036622211f - 60.0f;
         blobPositions[i].z = 0.0f;
     }
 
-    TextureRecord* flyerTexture = textureTable.find(18);
+    TextureRecord* flyerTexture = textureTable.find(slotMetalPlasma);
     setTextureBlend(flyerTexture, 1, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
     flyerMesh = new MeshObject();
     flyerMesh->setDevice(device);
     flyerMesh->texture0 = flyerTexture;
     flyerMesh->color = 0xFFFFFFFF;
-    flyerMesh->renderMode = 0;
-    flyerMesh->cullMode = 1;
+    flyerMesh->renderMode = renderPlain;
+    flyerMesh->cullMode = cullCounterClockwise;
     flyerMesh->buildSuperellipsoid(10.0f, 0.5f, 0.5f, 20, 20);
 
-    TextureRecord* cardTexture = textureTable.find(19);
+    TextureRecord* cardTexture = textureTable.find(slotPictureCard);
     setTextureBlend(cardTexture, 1, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
     cardMesh = new MeshObject();
     cardMesh->setDevice(device);
     cardMesh->texture0 = cardTexture;
     cardMesh->color = 0xAAFFFFFF;
-    cardMesh->renderMode = 0;
-    cardMesh->cullMode = 2;
+    cardMesh->renderMode = renderPlain;
+    cardMesh->cullMode = cullNone;
     cardMesh->buildGrid(12.0f, 18.0f, 10, 10);
 
     cardPositions = new D3DVECTOR[cardCount];
@@ -143,7 +146,7 @@ void DropTunnelScene::init(IDirect3DDevice8* sceneDevice) {
 
 // The records are shared with other scenes: set again before every frame.
 void DropTunnelScene::refreshBlending() {
-    setTextureBlend(textureTable.find(9), 0, D3DBLEND_ONE, D3DBLEND_ONE);
+    setTextureBlend(textureTable.find(slotAlpineLake), 0, D3DBLEND_ONE, D3DBLEND_ONE);
     if (dropMeshA) setTextureBlend(dropMeshA->texture0, 1, D3DBLEND_ONE, D3DBLEND_ONE);
     if (dropMeshB) setTextureBlend(dropMeshB->texture0, 1, D3DBLEND_ONE, D3DBLEND_ONE);
     if (blobMesh) setTextureBlend(blobMesh->texture0, 1, D3DBLEND_ONE, D3DBLEND_ONE);

@@ -37,6 +37,9 @@ public:
 
     DropTunnelScene();
     ~DropTunnelScene();
+    // Frees what it owns in the destructor: never copied.
+    DropTunnelScene(const DropTunnelScene&) = delete;
+    DropTunnelScene& operator=(const DropTunnelScene&) = delete;
     void init(IDirect3DDevice8* sceneDevice);
     void render();
     void update();

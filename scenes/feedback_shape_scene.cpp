@@ -2,14 +2,15 @@
 
 #include <cmath>
 
-#include "../app/demo_context.h"
-#include "../app/main_window.h"
-#include "../app/render_target.h"
-#include "../app/scene_registry.h"
-#include "../app/texture_table.h"
-#include "../toolkit/mesh_object.h"
+#include "demo_context.h"
+#include "frame_timer.h"
+#include "mesh_object.h"
+#include "render_target.h"
 #include "ribbon_web_scene.h"
+#include "scene_registry.h"
 #include "scene_support.h"
+#include "texture_slots.h"
+#include "texture_table.h"
 
 float shapeClock = 0.0f;
 
@@ -47,36 +48,38 @@ void FeedbackShapeScene::init(IDirect3DDevice8* sceneDevice) {
         setTextureBlend(sharedTarget(), 1, D3DBLEND_SRCALPHA, D3DBLEND_DESTALPHA);
     }
 
-    TextureRecord* backgroundTexture = textureTable.find(1);
+    TextureRecord* backgroundTexture = textureTable.find(slotRoseTiles);
     setTextureBlend(backgroundTexture, 0, D3DBLEND_SRCALPHA, D3DBLEND_INVDESTALPHA);
-    backgroundMesh = newScreenGrid(device, backgroundTexture, 0xFFFFFFFF, 64.0f, 48.0f, 15, 4, 2);
+    backgroundMesh = newScreenGrid(device, backgroundTexture, 0xFFFFFFFF, 64.0f, 48.0f, 15,
+                                   warpInnerPair, renderWarp);
 
-    feedbackMesh = newScreenGrid(device, sharedTarget(), 0xFFFFFFFF, 64.0f, 48.0f, 15, 0, 2);
+    feedbackMesh = newScreenGrid(device, sharedTarget(), 0xFFFFFFFF, 64.0f, 48.0f, 15,
+                                 warpCornersInnerDiagonal, renderWarp);
     feedbackMesh->color = 0xFF000000;
 
-    TextureRecord* symbols = textureTable.find(10);
+    TextureRecord* symbols = textureTable.find(slotSymbols);
     setTextureBlend(symbols, 0, D3DBLEND_ONE, D3DBLEND_ONE);
     shapeMesh = new MeshObject();
     shapeMesh->setDevice(device);
     shapeMesh->texture0 = symbols;
     shapeMesh->color = 0x37000000;
-    shapeMesh->texture1 = textureTable.find(2);
+    shapeMesh->texture1 = textureTable.find(slotRoseTilesSecond);
     const int32_t params[8] = {5, 1, 5, 2, 3, 3, 4, 4};
     for (int i = 0; i < 8; ++i) shapeMesh->harmonicParams[i] = params[i];
-    shapeMesh->warpVariant = 0;
+    shapeMesh->warpVariant = warpCornersInnerDiagonal;
     shapeMesh->stageSetup0 = newEnvironmentStage(0, D3DTOP_SELECTARG1);
     shapeMesh->stageSetup0->alphaArg2 = D3DTA_DIFFUSE;
     shapeMesh->stageSetup1 = newEnvironmentStage(1, D3DTOP_MODULATE);
-    shapeMesh->renderMode = 3;
+    shapeMesh->renderMode = renderWarpEnvironmentMap;
     shapeMesh->buildHarmonicSphere(10.0f, 30, 30);
 
-    flashMesh = newScreenOverlay(device, 0xFFFFFFFF, 1);
+    flashMesh = newScreenOverlay(device, 0xFFFFFFFF, flagOn);
     flashActive = true;
 }
 
 void FeedbackShapeScene::setupBlending() {
     setTextureBlend(sharedTarget(), 1, D3DBLEND_SRCALPHA, D3DBLEND_DESTALPHA);
-    setTextureBlend(textureTable.find(1), 0, D3DBLEND_SRCALPHA, D3DBLEND_INVDESTALPHA);
+    setTextureBlend(textureTable.find(slotRoseTiles), 0, D3DBLEND_SRCALPHA, D3DBLEND_INVDESTALPHA);
 }
 
 void FeedbackShapeScene::preRender() {

@@ -25,6 +25,9 @@ public:
 
     FeedbackShapeScene();
     ~FeedbackShapeScene();
+    // Frees what it owns in the destructor: never copied.
+    FeedbackShapeScene(const FeedbackShapeScene&) = delete;
+    FeedbackShapeScene& operator=(const FeedbackShapeScene&) = delete;
     void init(IDirect3DDevice8* sceneDevice);
     void preRender();
     void render();

@@ -1,15 +1,15 @@
 #include "final_shatter_scene.h"
 
-#include "../app/demo_context.h"
-#include "../app/main_window.h"
-#include "../app/music_clock.h"
-#include "../app/render_target.h"
-#include "../app/scene_registry.h"
-#include "../app/texture_table.h"
+#include "demo_context.h"
+#include "frame_timer.h"
 #include "logo_morph_scene.h"
+#include "music_clock.h"
+#include "render_target.h"
+#include "scene_registry.h"
 #include "scene_support.h"
 #include "scene_transform.h"
 #include "shatter_panel.h"
+#include "texture_table.h"
 
 FinalShatterScene::FinalShatterScene() : device(nullptr), panel(nullptr) {}
 

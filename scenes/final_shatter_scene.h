@@ -15,6 +15,9 @@ public:
 
     FinalShatterScene();
     ~FinalShatterScene();
+    // Frees what it owns in the destructor: never copied.
+    FinalShatterScene(const FinalShatterScene&) = delete;
+    FinalShatterScene& operator=(const FinalShatterScene&) = delete;
     void init(IDirect3DDevice8* sceneDevice);
     void preRender();
     void render();

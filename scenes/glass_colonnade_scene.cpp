@@ -1,11 +1,12 @@
 #include "glass_colonnade_scene.h"
 
-#include "../app/main_window.h"
-#include "../app/scene_registry.h"
-#include "../app/texture_table.h"
-#include "../toolkit/mesh_object.h"
 #include "bridge_cubes_scene.h"
+#include "frame_timer.h"
+#include "mesh_object.h"
+#include "scene_registry.h"
 #include "scene_support.h"
+#include "texture_slots.h"
+#include "texture_table.h"
 
 namespace {
 
@@ -78,11 +79,12 @@ void GlassColonnadeScene::setLabelFrame(int frame) {
 void GlassColonnadeScene::init(IDirect3DDevice8* sceneDevice) {
     device = sceneDevice;
 
-    TextureRecord* backgroundTexture = textureTable.find(10);
+    TextureRecord* backgroundTexture = textureTable.find(slotSymbols);
     setTextureBlend(backgroundTexture, 0, D3DBLEND_ONE, D3DBLEND_ONE);
-    backgroundMesh = newScreenGrid(device, backgroundTexture, 0xFFFFFFFF, 64.0f, 48.0f, 15, 4, 0);
+    backgroundMesh = newScreenGrid(device, backgroundTexture, 0xFFFFFFFF, 64.0f, 48.0f, 15,
+                                   warpInnerPair, renderPlain);
 
-    TextureRecord* ringTexture = textureTable.find(1);
+    TextureRecord* ringTexture = textureTable.find(slotRoseTiles);
     setTextureBlend(ringTexture, 0, D3DBLEND_ONE, D3DBLEND_ONE);
     ringCount = 20;
     ringMeshes = new MeshObject[ringCount];
@@ -92,21 +94,21 @@ void GlassColonnadeScene::init(IDirect3DDevice8* sceneDevice) {
         ring.texture0 = ringTexture;
         ring.texture1 = ringTexture;
         ring.buildSupertoroid(10.0f, 2.0f, 6.0f, 0.2f, 1.0f, 12, 12);
-        ring.cullMode = 2;
-        ring.renderMode = 1;
+        ring.cullMode = cullNone;
+        ring.renderMode = renderEnvironmentMap;
         ring.stageSetup0 = newEnvironmentStage(0, D3DTOP_SELECTARG1);
         ring.stageSetup1 = newEnvironmentStage(1, D3DTOP_ADD);
     }
 
-    flashMesh = newScreenOverlay(device, 0xFFFFFFFF, 1);
+    flashMesh = newScreenOverlay(device, 0xFFFFFFFF, flagOn);
     flashActive = true;
 
-    TextureRecord* labelTexture = textureTable.find(24);
+    TextureRecord* labelTexture = textureTable.find(slotWalkingFigure);
     setTextureBlend(labelTexture, 1, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
     labelMesh = new MeshObject();
     labelMesh->setDevice(device);
     labelMesh->texture0 = labelTexture;
-    labelMesh->renderMode = 0;
+    labelMesh->renderMode = renderPlain;
     labelMesh->color = 0x88FFFFFF;
     labelMesh->buildGrid(7.0f, 15.0f, 4, 4);
     setLabelFrame(0);

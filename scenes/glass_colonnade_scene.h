@@ -29,6 +29,9 @@ public:
 
     GlassColonnadeScene();
     ~GlassColonnadeScene();
+    // Frees what it owns in the destructor: never copied.
+    GlassColonnadeScene(const GlassColonnadeScene&) = delete;
+    GlassColonnadeScene& operator=(const GlassColonnadeScene&) = delete;
     void init(IDirect3DDevice8* sceneDevice);
     void render();
     void update();

@@ -2,11 +2,12 @@
 
 #include <cmath>
 
-#include "../app/main_window.h"
-#include "../app/music_clock.h"
-#include "../app/texture_table.h"
-#include "../toolkit/mesh_object.h"
+#include "frame_timer.h"
+#include "mesh_object.h"
+#include "music_clock.h"
 #include "scene_support.h"
+#include "texture_slots.h"
+#include "texture_table.h"
 
 namespace {
 
@@ -77,13 +78,15 @@ LogoMorphScene::~LogoMorphScene() {
 void LogoMorphScene::init(IDirect3DDevice8* sceneDevice) {
     device = sceneDevice;
 
-    TextureRecord* backgroundTexture = textureTable.find(13);
+    TextureRecord* backgroundTexture = textureTable.find(slotSunOverLandscape);
     setTextureBlend(backgroundTexture, 1, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
-    backgroundMesh = newScreenGrid(device, backgroundTexture, 0x00000000, 64.0f, 48.0f, 4, 3, 0);
+    backgroundMesh = newScreenGrid(device, backgroundTexture, 0x00000000, 64.0f, 48.0f, 4,
+                                   warpBentRows, renderPlain);
 
-    TextureRecord* patternTexture = textureTable.find(12);
+    TextureRecord* patternTexture = textureTable.find(slotFolkOrnament);
     setTextureBlend(patternTexture, 1, D3DBLEND_SRCALPHA, D3DBLEND_ONE);
-    warpMesh = newScreenGrid(device, patternTexture, 0x55FFFFFF, 64.0f, 48.0f, 15, 3, 2);
+    warpMesh = newScreenGrid(device, patternTexture, 0x55FFFFFF, 64.0f, 48.0f, 15, warpBentRows,
+                             renderWarp);
 
     eventCount = logoBeatCount;
     eventTimes = new float[eventCount];
@@ -98,34 +101,35 @@ void LogoMorphScene::init(IDirect3DDevice8* sceneDevice) {
     logoPositions[6] = {-5.0f, 10.0f, 10.0f};
     morphStart = 0.5f;
 
-    TextureRecord* logoTexture = textureTable.find(14);
+    TextureRecord* logoTexture = textureTable.find(slotLogo);
     setTextureBlend(logoTexture, 1, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
     logoMesh = new MeshObject();
     logoMesh->setDevice(device);
     logoMesh->texture0 = logoTexture;
     logoMesh->color = 0x00FFFFFF;  // invisible until the first beat
     logoMesh->buildGrid(51.0f, 12.0f, 15, 15);
-    logoMesh->renderMode = 0;
-    logoMesh->cullMode = 2;
+    logoMesh->renderMode = renderPlain;
+    logoMesh->cullMode = cullNone;
 
-    TextureRecord* shapeTexture = textureTable.find(43);
+    TextureRecord* shapeTexture = textureTable.find(slotCellPlasma);
     setTextureBlend(shapeTexture, 1, D3DBLEND_SRCALPHA, D3DBLEND_ONE);
     shapeCount = logoKeyShapeCount;
     shapes = new MeshObject[shapeCount];
     for (int i = 0; i < shapeCount; ++i) {
         MeshObject& shape = shapes[i];
-        prepareHarmonicMesh(&shape, device, shapeTexture, logoKeyShapes[i].params, 2, 0x11FFFFFF);
+        prepareHarmonicMesh(&shape, device, shapeTexture, logoKeyShapes[i].params, cullNone,
+                            0x11FFFFFF);
         shape.firstVertexColor = 0x00000000;
         shape.buildHarmonicSphereSpiked(logoKeyShapes[i].radius, 12, 12);
     }
     shapes[0].fillVertexBufferVertexColors();  // the only key shape drawn on its own
 
-    morphMesh = newHarmonicMesh(device, shapeTexture, logoMorphParams, 2, 0x32FFFFFF);
+    morphMesh = newHarmonicMesh(device, shapeTexture, logoMorphParams, cullNone, 0x32FFFFFF);
     morphMesh->firstVertexColor = 0x00000000;
     morphMesh->buildHarmonicSphereSpiked(20.0f, 12, 12);
     morphMesh->fillVertexBufferVertexColors();
 
-    flashMesh = newScreenOverlay(device, 0xFFFFFFFF, 1);
+    flashMesh = newScreenOverlay(device, 0xFFFFFFFF, flagOn);
 }
 
 void LogoMorphScene::showLogo(D3DCOLOR color) {
@@ -186,10 +190,11 @@ void LogoMorphScene::update() {
 void LogoMorphScene::render() {
     update();
 
-    setTextureBlend(textureTable.find(13), 1, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
-    setTextureBlend(textureTable.find(14), 1, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
-    setTextureBlend(textureTable.find(12), 1, D3DBLEND_SRCALPHA, D3DBLEND_ONE);
-    setTextureBlend(textureTable.find(43), 1, D3DBLEND_SRCALPHA, D3DBLEND_ONE);
+    setTextureBlend(textureTable.find(slotSunOverLandscape), 1, D3DBLEND_SRCALPHA,
+                    D3DBLEND_INVSRCALPHA);
+    setTextureBlend(textureTable.find(slotLogo), 1, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
+    setTextureBlend(textureTable.find(slotFolkOrnament), 1, D3DBLEND_SRCALPHA, D3DBLEND_ONE);
+    setTextureBlend(textureTable.find(slotCellPlasma), 1, D3DBLEND_SRCALPHA, D3DBLEND_ONE);
 
     const float a = spinAngle;
     if (backgroundMesh) {

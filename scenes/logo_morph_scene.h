@@ -37,6 +37,9 @@ public:
 
     LogoMorphScene();
     ~LogoMorphScene();
+    // Frees what it owns in the destructor: never copied.
+    LogoMorphScene(const LogoMorphScene&) = delete;
+    LogoMorphScene& operator=(const LogoMorphScene&) = delete;
     void init(IDirect3DDevice8* sceneDevice);
     void render();
     void update();

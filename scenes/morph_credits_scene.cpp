@@ -2,13 +2,14 @@
 
 #include <cmath>
 
-#include "../app/demo_context.h"
-#include "../app/main_window.h"
-#include "../app/music_clock.h"
-#include "../app/render_target.h"
-#include "../app/texture_table.h"
-#include "../toolkit/mesh_object.h"
+#include "demo_context.h"
+#include "frame_timer.h"
+#include "mesh_object.h"
+#include "music_clock.h"
+#include "render_target.h"
 #include "scene_support.h"
+#include "texture_slots.h"
+#include "texture_table.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ const int creditEventCount = 5;
 const float creditEventTimes[creditEventCount] = {16.2f, 20.2f, 24.2f, 28.2f, 999.0f};
 
 // Texture slots of the three credit names.
-const int creditNameSlots[3] = {11, 16, 17};
+const int creditNameSlots[3] = {slotCreditPendrak, slotCreditTolmen, slotCreditOmbrel};
 
 }  // namespace
 
@@ -84,16 +85,16 @@ void MorphCreditsScene::init(IDirect3DDevice8* sceneDevice) {
     }
     TextureRecord* target = demoContext ? demoContext->renderTarget : nullptr;
 
-    flashMesh = newScreenOverlay(device, 0xFFFFFFFF, 0);
+    flashMesh = newScreenOverlay(device, 0xFFFFFFFF, flagOff);
 
     feedbackMesh = new MeshObject();
     feedbackMesh->setDevice(device);
-    feedbackMesh->cullMode = 2;
+    feedbackMesh->cullMode = cullNone;
     feedbackMesh->texture0 = target;
     setTextureBlend(target, 1, D3DBLEND_SRCALPHA, D3DBLEND_DESTALPHA);
     feedbackMesh->color = 0x55FFFFFF;
     feedbackMesh->buildGrid(64.0f, 48.0f, 4, 4);
-    feedbackMesh->renderMode = 0;
+    feedbackMesh->renderMode = renderPlain;
 
     for (int i = 0; i < 3; ++i) {
         TextureRecord* nameTexture = textureTable.find(creditNameSlots[i]);
@@ -103,36 +104,39 @@ void MorphCreditsScene::init(IDirect3DDevice8* sceneDevice) {
         name->texture0 = nameTexture;
         name->color = 0x00FFFFFF;  // invisible until its event
         name->buildGrid(52.0f, 12.0f, 4, 4);
-        name->cullMode = 2;
-        name->renderMode = 0;
+        name->cullMode = cullNone;
+        name->renderMode = renderPlain;
         nameMeshes[i] = name;
     }
 
-    TextureRecord* shapeTexture = textureTable.find(7);
+    TextureRecord* shapeTexture = textureTable.find(slotLiquidChrome);
     setTextureBlend(shapeTexture, 1, D3DBLEND_SRCALPHA, D3DBLEND_ONE);
 
-    backgroundMesh = newScreenGrid(device, shapeTexture, 0xFFFFFFFF, 64.0f, 48.0f, 15, 3, 2);
+    backgroundMesh =
+        newScreenGrid(device, shapeTexture, 0xFFFFFFFF, 64.0f, 48.0f, 15, warpBentRows, renderWarp);
 
     shapes = new MeshObject[shapeCount];
     for (int i = 0; i < shapeCount; ++i) {
         MeshObject& shape = shapes[i];
         prepareHarmonicMesh(&shape, device, shapeTexture,
-                            creditKeyShapes[i < creditShapeCount ? i : 0], 1, 0xFFFFFFFF);
+                            creditKeyShapes[i < creditShapeCount ? i : 0], cullCounterClockwise,
+                            0xFFFFFFFF);
         shape.buildHarmonicSphereQuads(25.0f, 50, 50);
     }
 
     // Same counts as the key shapes: update overwrites its positions before
     // the first draw, so its own shape is never seen.
-    morphMesh = newHarmonicMesh(device, shapeTexture, creditMorphParams, 1, 0x50FFFFFF);
+    morphMesh =
+        newHarmonicMesh(device, shapeTexture, creditMorphParams, cullCounterClockwise, 0x50FFFFFF);
     morphMesh->buildHarmonicSphereQuads(20.0f, 50, 50);
 
-    burstMesh = newHarmonicMesh(device, shapeTexture, creditBurstParams, 0, 0xFFFFFFFF);
+    burstMesh = newHarmonicMesh(device, shapeTexture, creditBurstParams, cullClockwise, 0xFFFFFFFF);
     burstMesh->buildHarmonicSphereQuads(10.0f, 25, 25);
 }
 
 // Slot 7 is shared with other scenes, which change its blending.
 void MorphCreditsScene::applyShapeBlend() {
-    setTextureBlend(textureTable.find(7), 1, D3DBLEND_SRCALPHA, D3DBLEND_ONE);
+    setTextureBlend(textureTable.find(slotLiquidChrome), 1, D3DBLEND_SRCALPHA, D3DBLEND_ONE);
 }
 
 void MorphCreditsScene::update() {

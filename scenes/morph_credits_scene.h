@@ -43,6 +43,9 @@ public:
 
     MorphCreditsScene();
     ~MorphCreditsScene();
+    // Frees what it owns in the destructor: never copied.
+    MorphCreditsScene(const MorphCreditsScene&) = delete;
+    MorphCreditsScene& operator=(const MorphCreditsScene&) = delete;
     void init(IDirect3DDevice8* sceneDevice);
     void preRender();
     void render();

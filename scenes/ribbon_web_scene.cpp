@@ -3,14 +3,15 @@
 #include <cmath>
 #include <cstring>
 
-#include "../app/main_window.h"
-#include "../app/scene_registry.h"
-#include "../app/texture_table.h"
-#include "../toolkit/mesh_object.h"
 #include "feedback_shape_scene.h"
+#include "frame_timer.h"
 #include "logo_morph_scene.h"
+#include "mesh_object.h"
+#include "scene_registry.h"
 #include "scene_support.h"
 #include "scene_transform.h"
+#include "texture_slots.h"
+#include "texture_table.h"
 
 bool scene6Prepared = false;
 
@@ -122,7 +123,7 @@ void Ribbon::build(IDirect3DDevice8* ribbonDevice, float height, int curves) {
             keys[l][j].time = j;
             SplineKey& base = baseKeys[l][j];
             const float r = 300.0f - 40.0f * static_cast<float>(l);
-            const float theta = static_cast<float>(j) / 29.0f * 6.2831855f;
+            const float theta = static_cast<float>(j) / 29.0f * 6.2831855f;  // 2 pi
             base.x = r * std::sin(theta);
             base.y = height - 40.0f * static_cast<float>(l);
             base.z = r * std::cos(theta);
@@ -187,6 +188,7 @@ void Ribbon::animate() {
         for (int i = 0; i < keysPerCurve - 1; ++i) {
             const SplineKey& base = baseKeys[l][i];
             const float p = base.phase;
+            // 30, -24 and 44 degrees in radians per unit of p * clock
             curve[i].x = base.x + 25.0f * std::sin(p * clock * 0.5235988f);
             curve[i].y = base.y + 25.0f * std::cos(p * clock * -0.41887903f);
             curve[i].z = base.z + 35.0f * std::cos(p * clock * 0.7679449f);
@@ -367,14 +369,14 @@ RibbonWebScene::~RibbonWebScene() {
 void RibbonWebScene::init(IDirect3DDevice8* sceneDevice) {
     device = sceneDevice;
 
-    TextureRecord* photograph = textureTable.find(25);
+    TextureRecord* photograph = textureTable.find(slotHarbour);
     if (photograph) photograph->alphaBlend = 0;
     backgroundMesh = new MeshObject();
     backgroundMesh->setDevice(device);
     backgroundMesh->buildGrid(64.0f, 48.0f, 4, 4);
     backgroundMesh->texture0 = photograph;
 
-    TextureRecord* text = textureTable.find(15);
+    TextureRecord* text = textureTable.find(slotScrollText);
     setTextureBlend(text, 1, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
 
     ribbons = new Ribbon[3];
@@ -387,7 +389,7 @@ void RibbonWebScene::init(IDirect3DDevice8* sceneDevice) {
     web = new RibbonWeb();
     web->build(device);
 
-    flashMesh = newScreenOverlay(device, 0xFFFFFFFF, 1);
+    flashMesh = newScreenOverlay(device, 0xFFFFFFFF, flagOn);
     flashActive = true;
 }
 
@@ -398,12 +400,12 @@ void RibbonWebScene::placeAtTilt(const D3DVECTOR& rotation, float tilt) {
 
 void RibbonWebScene::render() {
     update();
-    setTextureBlend(textureTable.find(15), 1, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
+    setTextureBlend(textureTable.find(slotScrollText), 1, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
     setSceneView(device, 0.0f, 0.0f, 57.7f);
 
     if (backgroundMesh) {
         setSceneWorldTransform(device, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f);
-        backgroundMesh->blendDisablesDepth = 0;
+        backgroundMesh->blendDisablesDepth = flagOff;
         backgroundMesh->render();
     }
 

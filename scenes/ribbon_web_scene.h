@@ -47,6 +47,9 @@ public:
 
     Ribbon();
     ~Ribbon();
+    // Frees what it owns in the destructor: never copied.
+    Ribbon(const Ribbon&) = delete;
+    Ribbon& operator=(const Ribbon&) = delete;
     void build(IDirect3DDevice8* ribbonDevice, float height, int curves);
     void animate();
     void evaluate(int curve, float x);
@@ -68,6 +71,9 @@ public:
 
     RibbonWeb();
     ~RibbonWeb();
+    // Frees what it owns in the destructor: never copied.
+    RibbonWeb(const RibbonWeb&) = delete;
+    RibbonWeb& operator=(const RibbonWeb&) = delete;
     void build(IDirect3DDevice8* webDevice);
     void refresh(Ribbon* ribbons);
     void draw();
@@ -91,6 +97,9 @@ public:
 
     RibbonWebScene();
     ~RibbonWebScene();
+    // Frees what it owns in the destructor: never copied.
+    RibbonWebScene(const RibbonWebScene&) = delete;
+    RibbonWebScene& operator=(const RibbonWebScene&) = delete;
     void init(IDirect3DDevice8* sceneDevice);
     void render();
     void update();

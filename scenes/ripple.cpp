@@ -22,5 +22,5 @@ float Ripple::heightAt(float px, float py) const {
     const float dy = 100.0f * py - 100.0f * y;
     const float distance = std::sqrt(dx * dx + dy * dy);
     if (distance > radius) return 0.0f;
-    return std::sin((distance - radius) * 0.017453292f) * 0.7f;
+    return std::sin((distance - radius) * 0.017453292f) * 0.7f;  // degrees to radians
 }

@@ -3,17 +3,18 @@
 #include <cmath>
 #include <cstring>
 
-#include "../app/demo_context.h"
-#include "../app/main_window.h"
-#include "../app/music_clock.h"
-#include "../app/render_target.h"
-#include "../app/scene_registry.h"
-#include "../app/texture_table.h"
-#include "../math/d3dx8math.h"
-#include "../toolkit/mesh_object.h"
+#include "d3dx8math.h"
+#include "demo_context.h"
 #include "drop_tunnel_scene.h"
+#include "frame_timer.h"
+#include "mesh_object.h"
+#include "music_clock.h"
+#include "render_target.h"
 #include "ripple.h"
+#include "scene_registry.h"
 #include "scene_support.h"
+#include "texture_slots.h"
+#include "texture_table.h"
 
 namespace {
 
@@ -73,7 +74,8 @@ void RippleTilesScene::init(IDirect3DDevice8* sceneDevice) {
     TextureRecord* target = sharedTarget();
 
     setTextureBlend(target, 0, D3DBLEND_SRCALPHA, D3DBLEND_ONE);
-    screenMesh = newScreenGrid(device, target, 0xFFFFFFFF, 64.0f, 48.0f, 4, 0, 0);
+    screenMesh = newScreenGrid(device, target, 0xFFFFFFFF, 64.0f, 48.0f, 4,
+                               warpCornersInnerDiagonal, renderPlain);
 
     // Each tile shows the whole picture; even tiles sit left of the centre
     // (x -12..-2), odd ones right of it (x 2..12).
@@ -82,10 +84,10 @@ void RippleTilesScene::init(IDirect3DDevice8* sceneDevice) {
         MeshObject& tile = tileMeshes[i];
         const float a = (i % 2 == 0) ? -7.0f : 7.0f;
         tile.setDevice(device);
-        tile.cullMode = 2;
+        tile.cullMode = cullNone;
         tile.texture0 = target;
         tile.color = 0xFFFFFFFF;
-        tile.renderMode = 0;
+        tile.renderMode = renderPlain;
         tile.buildGrid(10.0f, 10.0f, 10, 10);
         const int columns = tile.segments;
         const int rows = tile.rings;
@@ -102,9 +104,10 @@ void RippleTilesScene::init(IDirect3DDevice8* sceneDevice) {
     }
     tileActive[0] = true;
 
-    TextureRecord* water = textureTable.find(6);
+    TextureRecord* water = textureTable.find(slotWaterfall);
     setTextureBlend(water, 0, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
-    backgroundMesh = newScreenGrid(device, water, 0xFFFFFFFF, 72.0f, 80.0f, 6, 3, 0);
+    backgroundMesh =
+        newScreenGrid(device, water, 0xFFFFFFFF, 72.0f, 80.0f, 6, warpBentRows, renderPlain);
 
     // The last 30 lines of the burst are never drawn.
     trailMesh = new MeshObject();
@@ -130,7 +133,7 @@ void RippleTilesScene::init(IDirect3DDevice8* sceneDevice) {
         pushTrailHistory();
     }
 
-    flashMesh = newScreenOverlay(device, 0xFFFFFFFF, 1);
+    flashMesh = newScreenOverlay(device, 0xFFFFFFFF, flagOn);
 
     ripple = new Ripple();
     ripple->start(0.0f, 0.0f, 0.0f);
@@ -305,7 +308,8 @@ void RippleTilesScene::update() {
     // One switch per frame at most, even when several times have passed.
     if (backgroundMesh && textureSwitchIndex < 10 &&
         musicTime > textureSwitchTimes[textureSwitchIndex]) {
-        backgroundMesh->texture0 = textureTable.find(textureToggle == 1 ? 5 : 6);
+        backgroundMesh->texture0 =
+            textureTable.find(textureToggle == 1 ? slotSepiaRiver : slotWaterfall);
         textureToggle = -textureToggle;
         ++textureSwitchIndex;
     }

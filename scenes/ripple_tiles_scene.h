@@ -39,6 +39,9 @@ public:
 
     RippleTilesScene();
     ~RippleTilesScene();
+    // Frees what it owns in the destructor: never copied.
+    RippleTilesScene(const RippleTilesScene&) = delete;
+    RippleTilesScene& operator=(const RippleTilesScene&) = delete;
     void init(IDirect3DDevice8* sceneDevice);
     void preRender();
     void render();

@@ -2,12 +2,13 @@
 
 #include <cstring>
 
-#include "../app/demo_context.h"
-#include "../app/demo_random.h"
-#include "../app/texture_table.h"
-#include "../math/d3dx8math.h"
-#include "../toolkit/mesh_object.h"
+#include "d3dx8math.h"
+#include "demo_context.h"
+#include "demo_random.h"
+#include "mesh_object.h"
+#include "texture_table.h"
 
+// 3.0518509e-05 is 1/32767: demoRand's 0..32767 scaled to 0..1
 float sceneRandom() { return static_cast<float>(demoRand()) * 3.0518509e-05f; }
 
 namespace {
@@ -40,7 +41,7 @@ void writeFlatColor(MeshObject* mesh, D3DCOLOR color) {
 MeshObject* newScreenOverlay(IDirect3DDevice8* device, D3DCOLOR color, int depthTestOff) {
     MeshObject* overlay = new MeshObject();
     overlay->setDevice(device);
-    overlay->renderMode = 0;
+    overlay->renderMode = renderPlain;
     overlay->color = color;  // written into the vertices as the grid is built
     overlay->depthTestOff = depthTestOff;
     overlay->buildGrid(64.0f, 48.0f, 4, 4);
@@ -55,7 +56,7 @@ MeshObject* newScreenGrid(IDirect3DDevice8* device, TextureRecord* texture, D3DC
     grid->color = color;
     grid->texture0 = texture;
     grid->buildGrid(width, height, cells, cells);
-    grid->cullMode = 2;
+    grid->cullMode = cullNone;
     grid->warpVariant = warpVariant;
     grid->renderMode = renderMode;
     return grid;
@@ -64,13 +65,13 @@ MeshObject* newScreenGrid(IDirect3DDevice8* device, TextureRecord* texture, D3DC
 void prepareHarmonicMesh(MeshObject* mesh, IDirect3DDevice8* device, TextureRecord* texture,
                          const int32_t* params, int cullMode, D3DCOLOR color) {
     mesh->setDevice(device);
-    mesh->wireframe = 0;
+    mesh->wireframe = flagOff;
     mesh->texture0 = texture;
     setHarmonicParams(mesh, params);
-    mesh->warpVariant = 0;
+    mesh->warpVariant = warpCornersInnerDiagonal;
     mesh->cullMode = cullMode;
     mesh->color = color;
-    mesh->renderMode = 0;
+    mesh->renderMode = renderPlain;
 }
 
 MeshObject* newHarmonicMesh(IDirect3DDevice8* device, TextureRecord* texture,

@@ -31,12 +31,12 @@ D3DCOLOR blackWithAlpha(float alpha);
 void writeFlatColor(MeshObject* mesh, D3DCOLOR color);
 
 // A new full-screen plane for flashes and fades: 64 x 48 units in 4 x 4 cells
-// of one colour, untextured, with its flat copy built; `depthTestOff` 1 draws
-// it over everything.
+// of one colour, untextured, with its flat copy built; `depthTestOff` flagOn
+// draws it over everything.
 MeshObject* newScreenOverlay(IDirect3DDevice8* device, D3DCOLOR color, int depthTestOff);
 
 // A new textured grid of `cells` x `cells` facing the camera (backgrounds,
-// screen copies), its vertices in `color`, cull mode 2, drawn in `renderMode`
+// screen copies), its vertices in `color`, cullNone, drawn in `renderMode`
 // with warp `warpVariant` for the modes that warp.
 MeshObject* newScreenGrid(IDirect3DDevice8* device, TextureRecord* texture, D3DCOLOR color,
                           float width, float height, int cells, int warpVariant, int renderMode);

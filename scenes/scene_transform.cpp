@@ -1,10 +1,10 @@
 #include "scene_transform.h"
 
-#include "../math/d3dx8math.h"
+#include "d3dx8math.h"
 
 void setSceneWorldTransform(IDirect3DDevice8* device, float x, float y, float z, float rx,
                             float ry, float rz) {
-    const float toRadians = 0.017453292f;
+    const float toRadians = 0.017453292f;  // pi / 180
     D3DXMATRIX world;
     D3DXMATRIX step;
     D3DXMatrixRotationY(&world, ry * toRadians);

@@ -1,8 +1,8 @@
 #include "shatter_panel.h"
 
-#include "../app/texture_table.h"
-#include "../math/d3dx8math.h"
+#include "d3dx8math.h"
 #include "scene_support.h"
+#include "texture_table.h"
 
 ShatterPanel::ShatterPanel()
     : device(nullptr),
@@ -101,11 +101,12 @@ void ShatterPanel::update() {
     BYTE* bytes = nullptr;
     if (FAILED(vertexBuffer->Lock(0, 0, &bytes, 0)) || !bytes) return;
     PanelBufferVertex* out = reinterpret_cast<PanelBufferVertex*>(bytes);
-    const float turn = progress * 0.6981317f;  // radians per unit of scatter
+    const float turn = progress * 0.6981317f;  // 40 degrees in radians per unit of scatter
     for (int t = 0; t < triangleCount; ++t) {
         const PanelVertex* corner[3] = {&vertices[triangles[3 * t]],
                                         &vertices[triangles[3 * t + 1]],
                                         &vertices[triangles[3 * t + 2]]};
+        // the triangle's centre: 0.33333334 is 1/3 as a float
         const float gx = (corner[0]->x + corner[1]->x + corner[2]->x) * 0.33333334f;
         const float gy = (corner[0]->y + corner[1]->y + corner[2]->y) * 0.33333334f;
         const float gz = (corner[0]->z + corner[1]->z + corner[2]->z) * 0.33333334f;

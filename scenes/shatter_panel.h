@@ -54,6 +54,9 @@ public:
 
     ShatterPanel();
     ~ShatterPanel();
+    // Frees what it owns in the destructor: never copied.
+    ShatterPanel(const ShatterPanel&) = delete;
+    ShatterPanel& operator=(const ShatterPanel&) = delete;
     void build(IDirect3DDevice8* panelDevice, float width, float height, int32_t columnCount,
                int32_t rowCount, float depth);
     void update();

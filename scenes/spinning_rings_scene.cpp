@@ -2,15 +2,16 @@
 
 #include <cmath>
 
-#include "../app/demo_context.h"
-#include "../app/main_window.h"
-#include "../app/music_clock.h"
-#include "../app/render_target.h"
-#include "../app/scene_registry.h"
-#include "../app/texture_table.h"
-#include "../toolkit/mesh_object.h"
+#include "demo_context.h"
+#include "frame_timer.h"
+#include "mesh_object.h"
 #include "morph_credits_scene.h"
+#include "music_clock.h"
+#include "render_target.h"
+#include "scene_registry.h"
 #include "scene_support.h"
+#include "texture_slots.h"
+#include "texture_table.h"
 
 namespace {
 
@@ -64,9 +65,10 @@ void SpinningRingsScene::init(IDirect3DDevice8* sceneDevice) {
 
     TextureRecord* target = demoContext ? demoContext->renderTarget : nullptr;
     if (target) target->alphaBlend = 1;
-    screenMesh = newScreenGrid(device, target, 0xFFFFFFFF, 64.0f, 48.0f, 4, 0, 0);
+    screenMesh = newScreenGrid(device, target, 0xFFFFFFFF, 64.0f, 48.0f, 4,
+                               warpCornersInnerDiagonal, renderPlain);
 
-    TextureRecord* particleTexture = textureTable.find(1);
+    TextureRecord* particleTexture = textureTable.find(slotRoseTiles);
     setTextureBlend(particleTexture, 1, D3DBLEND_SRCCOLOR, D3DBLEND_ONE);
     particleMesh = new MeshObject();
     particleMesh->setDevice(device);
@@ -74,20 +76,20 @@ void SpinningRingsScene::init(IDirect3DDevice8* sceneDevice) {
     particleMesh->texture0 = particleTexture;
     particleMesh->texture1 = particleTexture;
     particleMesh->buildSuperellipsoid(0.8f, 0.5f, 0.5f, 15, 15);
-    particleMesh->cullMode = 2;
-    particleMesh->warpVariant = 3;
-    particleMesh->renderMode = 0;
+    particleMesh->cullMode = cullNone;
+    particleMesh->warpVariant = warpBentRows;
+    particleMesh->renderMode = renderPlain;
 
-    TextureRecord* ringTexture = textureTable.find(15);
+    TextureRecord* ringTexture = textureTable.find(slotScrollText);
     setTextureBlend(ringTexture, 1, D3DBLEND_SRCCOLOR, D3DBLEND_ONE);
     ringMesh = new MeshObject();
     ringMesh->setDevice(device);
     ringMesh->texture0 = ringTexture;
     ringMesh->color = 0x33888888;
     ringMesh->buildRing(30.0f, 28.5f, 50);
-    ringMesh->cullMode = 2;
-    ringMesh->warpVariant = 3;
-    ringMesh->renderMode = 0;
+    ringMesh->cullMode = cullNone;
+    ringMesh->warpVariant = warpBentRows;
+    ringMesh->renderMode = renderPlain;
     ringMesh->textureWrap = false;
     TextureStageSetup* ringStage = new TextureStageSetup();
     ringStage->stage = 0;
@@ -126,17 +128,18 @@ void SpinningRingsScene::init(IDirect3DDevice8* sceneDevice) {
         particleSpins[j] = {2.0f * w, 2.0f * d, 2.0f * e};
     }
 
-    TextureRecord* backgroundTexture = textureTable.find(18);
+    TextureRecord* backgroundTexture = textureTable.find(slotMetalPlasma);
     setTextureBlend(backgroundTexture, 1, D3DBLEND_SRCALPHA, D3DBLEND_ONE);
-    backgroundMesh = newScreenGrid(device, backgroundTexture, 0xFFFFFFFF, 64.0f, 48.0f, 4, 3, 0);
+    backgroundMesh = newScreenGrid(device, backgroundTexture, 0xFFFFFFFF, 64.0f, 48.0f, 4,
+                                   warpBentRows, renderPlain);
 
     centerShape = new MeshObject();
     centerShape->setDevice(device);
     centerShape->texture0 = backgroundTexture;
     setHarmonicParams(centerShape, ringsShapeParams);
-    centerShape->warpVariant = 0;
-    centerShape->cullMode = 2;
-    centerShape->renderMode = 0;
+    centerShape->warpVariant = warpCornersInnerDiagonal;
+    centerShape->cullMode = cullNone;
+    centerShape->renderMode = renderPlain;
     centerShape->firstVertexColor = 0x55FFFFFF;
     centerShape->color = 0x00000000;
     centerShape->buildHarmonicSphereSpiked(20.0f, 12, 12);
@@ -149,9 +152,9 @@ void SpinningRingsScene::applyBlends() {
         demoContext->renderTarget->srcBlend = D3DBLEND_SRCALPHA;
         demoContext->renderTarget->destBlend = D3DBLEND_INVSRCALPHA;
     }
-    setTextureBlend(textureTable.find(1), 1, D3DBLEND_SRCCOLOR, D3DBLEND_ONE);
-    setTextureBlend(textureTable.find(15), 1, D3DBLEND_SRCCOLOR, D3DBLEND_ONE);
-    setTextureBlend(textureTable.find(18), 1, D3DBLEND_SRCALPHA, D3DBLEND_ONE);
+    setTextureBlend(textureTable.find(slotRoseTiles), 1, D3DBLEND_SRCCOLOR, D3DBLEND_ONE);
+    setTextureBlend(textureTable.find(slotScrollText), 1, D3DBLEND_SRCCOLOR, D3DBLEND_ONE);
+    setTextureBlend(textureTable.find(slotMetalPlasma), 1, D3DBLEND_SRCALPHA, D3DBLEND_ONE);
 }
 
 void SpinningRingsScene::update() {

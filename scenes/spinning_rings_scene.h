@@ -35,6 +35,9 @@ public:
 
     SpinningRingsScene();
     ~SpinningRingsScene();
+    // Frees what it owns in the destructor: never copied.
+    SpinningRingsScene(const SpinningRingsScene&) = delete;
+    SpinningRingsScene& operator=(const SpinningRingsScene&) = delete;
     void init(IDirect3DDevice8* sceneDevice);
     void preRender();
     void render();

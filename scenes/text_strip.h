@@ -24,6 +24,9 @@ public:
 
     TextStrip();
     ~TextStrip();
+    // Frees what it owns in the destructor: never copied.
+    TextStrip(const TextStrip&) = delete;
+    TextStrip& operator=(const TextStrip&) = delete;
     // axis 0: along x, 1: along y, 2: along z; the strip is one unit wide
     // around `offset` and lies at `depth` on the remaining axis.
     void build(IDirect3DDevice8* stripDevice, float offset, float depth, int32_t axis);

@@ -1,13 +1,14 @@
 #include "title_card_scene.h"
 
-#include "../app/demo_context.h"
-#include "../app/main_window.h"
-#include "../app/music_clock.h"
-#include "../app/scene_registry.h"
-#include "../app/texture_table.h"
-#include "../toolkit/mesh_object.h"
+#include "demo_context.h"
+#include "frame_timer.h"
+#include "mesh_object.h"
+#include "music_clock.h"
+#include "scene_registry.h"
 #include "scene_support.h"
 #include "scene_transform.h"
+#include "texture_slots.h"
+#include "texture_table.h"
 
 TitleCardScene::TitleCardScene()
     : device(nullptr),
@@ -26,7 +27,7 @@ void TitleCardScene::init(IDirect3DDevice8* sceneDevice) {
     device = sceneDevice;
 
     // The card is drawn opaque.
-    TextureRecord* card = textureTable.find(50);
+    TextureRecord* card = textureTable.find(slotTitleCard);
     card->alphaBlend = 0;
 
     titleMesh = new MeshObject();
@@ -35,7 +36,7 @@ void TitleCardScene::init(IDirect3DDevice8* sceneDevice) {
     titleMesh->texture0 = card;
     titleMesh->buildGrid(28.0f, 25.0f, 4, 4);
 
-    fadeMesh = newScreenOverlay(device, 0xFF000000, 1);
+    fadeMesh = newScreenOverlay(device, 0xFF000000, flagOn);
 
     fadeEnabled = true;
 }

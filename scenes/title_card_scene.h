@@ -18,6 +18,9 @@ public:
 
     TitleCardScene();
     ~TitleCardScene();
+    // Frees what it owns in the destructor: never copied.
+    TitleCardScene(const TitleCardScene&) = delete;
+    TitleCardScene& operator=(const TitleCardScene&) = delete;
     void init(IDirect3DDevice8* device);
     void render();
 

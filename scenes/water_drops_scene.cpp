@@ -1,13 +1,14 @@
 #include "water_drops_scene.h"
 
-#include "../app/main_window.h"
-#include "../app/music_clock.h"
-#include "../app/scene_registry.h"
-#include "../app/texture_table.h"
-#include "../toolkit/mesh_object.h"
+#include "frame_timer.h"
 #include "glass_colonnade_scene.h"
+#include "mesh_object.h"
+#include "music_clock.h"
+#include "scene_registry.h"
 #include "scene_support.h"
 #include "scene_transform.h"
+#include "texture_slots.h"
+#include "texture_table.h"
 
 namespace {
 
@@ -63,12 +64,12 @@ void WaterDropsScene::init(IDirect3DDevice8* sceneDevice) {
     rippleCount = 10;
     for (int i = 0; i < rippleCount; ++i) ripples[i] = Ripple();
 
-    TextureRecord* water = textureTable.find(27);
+    TextureRecord* water = textureTable.find(slotWaterSurface);
     setTextureBlend(water, 1, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
     waterMesh = new MeshObject();
     waterMesh->setDevice(device);
     waterMesh->color = 0x00FFFFFF;
-    waterMesh->buildGrid(60.0f, 45.11278f, 100, 100);
+    waterMesh->buildGrid(60.0f, 45.11278f, 100, 100);  // 45.11278 is 60 / 1.33
     waterMesh->texture0 = water;
 
     layerMeshes = new MeshObject[layerCount];
@@ -82,7 +83,7 @@ void WaterDropsScene::init(IDirect3DDevice8* sceneDevice) {
     }
     layerPositions[0] = D3DVECTOR{75.0f, 0.0f, 0.0f};
 
-    TextureRecord* shape = textureTable.find(18);
+    TextureRecord* shape = textureTable.find(slotMetalPlasma);
     setTextureBlend(shape, 0, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
     fallingMesh = new MeshObject();
     fallingMesh->color = 0xFFFFFFFF;
@@ -90,9 +91,9 @@ void WaterDropsScene::init(IDirect3DDevice8* sceneDevice) {
     fallingMesh->texture0 = shape;
     fallingMesh->texture1 = shape;
     fallingMesh->buildSuperellipsoid(3.6f, 6.3f, 6.3f, 15, 15);
-    fallingMesh->cullMode = 1;
-    fallingMesh->warpVariant = 3;
-    fallingMesh->renderMode = 1;
+    fallingMesh->cullMode = cullCounterClockwise;
+    fallingMesh->warpVariant = warpBentRows;
+    fallingMesh->renderMode = renderEnvironmentMap;
 
     // Each drop aims at a vertex of the water grid and starts 60 units in
     // front of the surface; drop 0 starts 16.2 units closer.
@@ -112,7 +113,7 @@ void WaterDropsScene::init(IDirect3DDevice8* sceneDevice) {
     splashCount = 8;
     splashMeshes = new MeshObject[splashCount];
     for (int k = 0; k < splashCount; ++k) {
-        TextureRecord* greeting = textureTable.find(34 + k);
+        TextureRecord* greeting = textureTable.find(slotGreeting1 + k);
         setTextureBlend(greeting, 1, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
         splashPositions[k] = D3DVECTOR{0.0f, 0.0f, -30.0f};
         splashVisible[k] = false;
@@ -125,8 +126,9 @@ void WaterDropsScene::init(IDirect3DDevice8* sceneDevice) {
 }
 
 void WaterDropsScene::setupWaterBlending() {
-    setTextureBlend(textureTable.find(27), 1, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
-    setTextureBlend(textureTable.find(18), 0, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
+    setTextureBlend(textureTable.find(slotWaterSurface), 1, D3DBLEND_SRCALPHA,
+                    D3DBLEND_INVSRCALPHA);
+    setTextureBlend(textureTable.find(slotMetalPlasma), 0, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
 }
 
 void WaterDropsScene::render() {
@@ -143,7 +145,7 @@ void WaterDropsScene::render() {
         displaceWater();
         setSceneWorldTransform(device, 0.0f, 0.0f, -10.0f, 0.0f, 0.0f, 0.0f);
         // The water blends but keeps the depth test.
-        waterMesh->blendDisablesDepth = 0;
+        waterMesh->blendDisablesDepth = flagOff;
         waterMesh->render();
 
         for (int i = 0; i < layerCount && introActive; ++i) {
@@ -197,7 +199,9 @@ void WaterDropsScene::update() {
         layerPositions[3].y = layerPositions[0].x;
         if (waterAlpha < 255.0f) {
             waterAlpha += 90.0f * dt;
-            if (waterAlpha > 255.0f) {
+            // Reaching 255 ends the intro: at some frame rates (24 fps) the sum
+            // lands on 255 exactly and would never pass it.
+            if (waterAlpha >= 255.0f) {
                 waterAlpha = 255.0f;
                 introActive = false;
             }

@@ -38,6 +38,9 @@ public:
 
     WaterDropsScene();
     ~WaterDropsScene();
+    // Frees what it owns in the destructor: never copied.
+    WaterDropsScene(const WaterDropsScene&) = delete;
+    WaterDropsScene& operator=(const WaterDropsScene&) = delete;
     void init(IDirect3DDevice8* sceneDevice);
     void render();
     void update();

@@ -149,6 +149,10 @@ HRESULT decodeDibBits(const BYTE* info, UINT infoSize, const BYTE* bitsBase, siz
     switch (compression) {
     case biRgb:
         if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) return E_FAIL;
+        // Uncompressed pixels keep the standard 5-5-5 and 8-8-8 layouts; the
+        // mask fields of a longer header (zero here) say nothing about them.
+        memset(header.masks, 0, sizeof(header.masks));
+        header.hasMasks = false;
         break;
     case biRle8:
         if (bpp != 8 || header.topDown) return E_FAIL;

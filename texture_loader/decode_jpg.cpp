@@ -3,12 +3,14 @@
 // and jumps back here, and the attempt fails.
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include <jpeglib.h>
 #include <jerror.h>
 
 #include "d3dx8math.h"
+#include "direct3d_switches.h"
 #include "image_decoders.h"
 
 namespace {
@@ -39,6 +41,24 @@ void jpegProgress(j_common_ptr info) {
         info->err->msg_code = JERR_NOTIMPL;
         (*info->err->error_exit)(info);
     }
+}
+
+// The decoder's MMX path is libjpeg-turbo's SIMD code. It is used only when
+// the processor reports MMX and the DWORD "DisableMMX" is absent or 0.
+// libjpeg-turbo takes its own switch, JSIMD_FORCENONE, from the environment
+// at its first call, so the choice is made once, before the first decode.
+void chooseJpegSimd() {
+    static bool chosen = false;
+    if (chosen) return;
+    chosen = true;
+    DWORD disable = 0;
+    HKEY key = nullptr;
+    if (openDirect3DKey(&key)) {
+        readDirect3DSwitch(key, "DisableMMX", &disable);
+        RegCloseKey(key);
+    }
+    if (disable != 0 || !IsProcessorFeaturePresent(PF_MMX_INSTRUCTIONS_AVAILABLE))
+        setenv("JSIMD_FORCENONE", "1", 1);
 }
 
 // Everything after the error return point: libjpeg errors jump out of here.
@@ -96,6 +116,7 @@ HRESULT readJpegImage(j_decompress_ptr info, UINT dataSize, DecodedImage* image)
 
 HRESULT decodeJpg(const BYTE* data, UINT size, DecodedImage* image) {
     if (!data || size < 4 || data[0] != 0xFF || data[1] != 0xD8) return E_FAIL;
+    chooseJpegSimd();
 
     jpeg_decompress_struct info;
     JpegErrorHandler handler;

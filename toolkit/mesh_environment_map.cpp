@@ -1,6 +1,6 @@
 // The environment map: the second texture-coordinate set from the vertex
 // normals turned by the object's own rotation (sphere-map style).
-#include <d3dx8math.h>
+#include "d3dx8math.h"
 
 #include "mesh_object.h"
 
@@ -13,7 +13,7 @@ void MeshObject::applyEnvironmentMap(Vertex* source) {
     }
 
     // only the y angle is negated: the reflection turns against the mesh about y
-    const float toRadians = 0.017453292f;
+    const float toRadians = 0.017453292f;  // pi / 180
     alignas(16) D3DXMATRIX turn;
     alignas(16) D3DXMATRIX step;
     D3DXMatrixRotationY(&turn, -rotation.y * toRadians);

@@ -55,15 +55,15 @@ MeshObject::MeshObject()
       boundsMin{0.0f, 0.0f, 0.0f},
       warpLattice(),
       warpAngle(0.0f),
-      warpVariant(0),
+      warpVariant(warpCornersInnerDiagonal),
       warpAmplitude(0.0f),
-      cullMode(0),
-      depthTestOff(0),
+      cullMode(cullClockwise),
+      depthTestOff(flagOff),
       harmonicParams{0, 0, 0, 0, 0, 0, 0, 0},
-      wireframe(0),
-      blendDisablesDepth(1),
+      wireframe(flagOff),
+      blendDisablesDepth(flagOn),
       rotation{0.0f, 0.0f, 0.0f},
-      renderMode(0),
+      renderMode(renderPlain),
       textureWrap(true) {}
 
 MeshObject::~MeshObject() {

@@ -12,7 +12,7 @@
 
 #include <cstdint>
 
-struct TextureRecord;  // app/texture_table.h
+struct TextureRecord;  // app/core/texture_table.h
 
 // System-memory vertex record.
 struct Vertex {
@@ -43,6 +43,34 @@ struct FlatBufferVertex {
     D3DCOLOR diffuse;
 };
 
+// MeshObject::cullMode: the faces render culls.
+const int32_t cullClockwise = 0;         // D3DCULL_CW
+const int32_t cullCounterClockwise = 1;  // D3DCULL_CCW
+const int32_t cullNone = 2;              // D3DCULL_NONE
+// any other value leaves the cull mode the previous draw restored (CCW)
+
+// MeshObject::renderMode: the CPU effects render runs before it draws.
+const int32_t renderPlain = 0;
+const int32_t renderEnvironmentMap = 1;
+const int32_t renderWarp = 2;
+const int32_t renderWarpEnvironmentMap = 3;  // the map is taken from the warped vertices
+const int32_t renderSkin = 4;
+const int32_t renderSkinEnvironmentMap = 5;  // the map is taken from the skinned vertices
+
+// MeshObject::warpVariant: how animateWarpLattice moves the 4 x 4 control
+// points (numbered row by row, 0..15) with the warp angle.
+const int32_t warpCornersInnerDiagonal = 0;  // corners swing, inner points 5/6 and 10/9 cross
+const int32_t warpFoldedRows = 1;            // the top and bottom rows fold
+const int32_t warpCornersInnerSides = 2;     // corners swing, points 4/7 and 10/9 cross
+const int32_t warpBentRows = 3;              // top row and bottom corners bend, 5/6 cross
+const int32_t warpInnerPair = 4;             // only points 5/6 cross
+const int32_t warpInnerScaled = 5;           // points 5/6, 9, 10 move, scaled by warpAmplitude
+
+// The 0/1 flags of MeshObject (depthTestOff, wireframe, blendDisablesDepth)
+// and of TransformNode::cached.
+const int32_t flagOff = 0;
+const int32_t flagOn = 1;
+
 const DWORD texturedVertexFvf = D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX2;
 const DWORD flatVertexFvf = D3DFVF_XYZ | D3DFVF_DIFFUSE;
 const UINT texturedVertexStride = 32;
@@ -57,7 +85,7 @@ public:
     D3DMATRIX bindMatrix;     // world matrix in the rest pose
     TransformNode* parent;    // null for the root
     TransformNode* next;      // following bone of the chain, null for the last
-    int32_t cached;           // world is up to date for this frame
+    int32_t cached;           // flagOn: world is up to date for this frame
 
     TransformNode();
     void update();
@@ -109,6 +137,9 @@ public:
 
     WarpLattice();
     ~WarpLattice();
+    // Frees what it owns in the destructor: never copied.
+    WarpLattice(const WarpLattice&) = delete;
+    WarpLattice& operator=(const WarpLattice&) = delete;
 };
 
 class MeshObject {
@@ -145,19 +176,22 @@ public:
     D3DVECTOR boundsMin;
     WarpLattice warpLattice;
     float warpAngle;  // degrees
-    int32_t warpVariant;
+    int32_t warpVariant;  // warpCornersInnerDiagonal ... warpInnerScaled
     float warpAmplitude;
-    int32_t cullMode;  // 0 CW, 1 CCW, 2 none, other: unchanged
-    int32_t depthTestOff;
+    int32_t cullMode;      // cullClockwise, cullCounterClockwise, cullNone; other: unchanged
+    int32_t depthTestOff;  // flagOn: drawn without the depth test
     int32_t harmonicParams[8];
-    int32_t wireframe;
-    int32_t blendDisablesDepth;
+    int32_t wireframe;           // flagOn: drawn as lines
+    int32_t blendDisablesDepth;  // flagOn: a blending texture0 also turns the depth test off
     D3DVECTOR rotation;  // degrees, from the last world-transform call
-    int32_t renderMode;  // 0 none, 1 env map, 2 warp, 3 warp + env, 4 skin, 5 skin + env
+    int32_t renderMode;  // renderPlain ... renderSkinEnvironmentMap
     bool textureWrap;
 
     MeshObject();
     ~MeshObject();
+    // Frees what it owns in the destructor: never copied.
+    MeshObject(const MeshObject&) = delete;
+    MeshObject& operator=(const MeshObject&) = delete;
     void setDevice(IDirect3DDevice8* newDevice);
 
     // Buffer rewrites (mesh_object.cpp).

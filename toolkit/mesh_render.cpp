@@ -37,22 +37,18 @@ void MeshObject::render() {
         return;
     }
     switch (renderMode) {
-    case 1:
-        applyEnvironmentMap(nullptr);
-        break;
-    case 2:
+    case renderEnvironmentMap: applyEnvironmentMap(nullptr); break;
+    case renderWarp:
         animateWarpLattice();
         applyWarp();
         break;
-    case 3:
+    case renderWarpEnvironmentMap:
         animateWarpLattice();
         applyWarp();
         applyEnvironmentMap(deformedVertices);
         break;
-    case 4:
-        applySkinning();
-        break;
-    case 5:
+    case renderSkin: applySkinning(); break;
+    case renderSkinEnvironmentMap:
         applySkinning();
         applyEnvironmentMap(deformedVertices);
         break;
@@ -60,18 +56,12 @@ void MeshObject::render() {
         break;
     }
 
-    device->SetRenderState(D3DRS_ZENABLE, depthTestOff != 0 ? FALSE : TRUE);
+    device->SetRenderState(D3DRS_ZENABLE, depthTestOff != flagOff ? FALSE : TRUE);
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
     switch (cullMode) {
-    case 0:
-        device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);
-        break;
-    case 1:
-        device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
-        break;
-    case 2:
-        device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-        break;
+    case cullClockwise: device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CW); break;
+    case cullCounterClockwise: device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW); break;
+    case cullNone: device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE); break;
     default:
         break;  // the cull mode the previous draw restored stays
     }
@@ -88,7 +78,7 @@ void MeshObject::render() {
     if (texture0 != nullptr) {
         device->SetTexture(0, texture0->texture);
         if (texture0->alphaBlend != 0) {
-            if (blendDisablesDepth != 0) {
+            if (blendDisablesDepth != flagOff) {
                 device->SetRenderState(D3DRS_ZENABLE, FALSE);
             }
             device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
@@ -102,7 +92,7 @@ void MeshObject::render() {
 
     device->SetVertexShader(texturedVertexFvf);
     device->SetStreamSource(0, vertexBuffer, texturedVertexStride);
-    if (wireframe != 0) {
+    if (wireframe != flagOff) {
         device->SetRenderState(D3DRS_FILLMODE, D3DFILL_WIREFRAME);
     }
     device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, triangleCount);
@@ -122,7 +112,7 @@ void MeshObject::renderFlat() {
     if (flatVertexBuffer == nullptr) {
         return;
     }
-    device->SetRenderState(D3DRS_ZENABLE, depthTestOff != 0 ? FALSE : TRUE);
+    device->SetRenderState(D3DRS_ZENABLE, depthTestOff != flagOff ? FALSE : TRUE);
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
     device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
     device->SetRenderState(D3DRS_WRAP0, D3DWRAP_U | D3DWRAP_V);

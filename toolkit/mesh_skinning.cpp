@@ -2,7 +2,7 @@
 // blended with unnormalised weights (linear blend skinning).
 #include <cmath>
 
-#include <d3dx8math.h>
+#include "d3dx8math.h"
 
 #include "mesh_object.h"
 
@@ -52,10 +52,10 @@ void MeshObject::applySkinning() {
 
     // the next frame recomputes every bone
     for (TransformNode* node = skeleton->firstBone; node != nullptr; node = node->next) {
-        node->cached = 0;
+        node->cached = flagOff;
     }
     if (skeleton->lastBone != nullptr) {
-        skeleton->lastBone->cached = 0;
+        skeleton->lastBone->cached = flagOff;
     }
 }
 
@@ -90,7 +90,7 @@ void MeshObject::buildBoneChain(int32_t boneCount) {
     skeleton->update();
     for (int32_t b = 0; b < boneCount; ++b) {
         bones[b]->bindMatrix = bones[b]->world;
-        bones[b]->cached = 0;
+        bones[b]->cached = flagOff;
     }
 
     boneWeights = new BoneInfluence[vertexCount]();

@@ -1,11 +1,11 @@
 // Camera and mesh placement, and the cached world matrices of bone chains.
 // Angles are degrees at this interface; products use the row-vector
 // convention, so in A * B the transformation A is applied first.
-#include <d3dx8math.h>
+#include "d3dx8math.h"
 
 #include "mesh_object.h"
 
-static const float toRadians = 0.017453292f;
+static const float toRadians = 0.017453292f;  // pi / 180
 
 // RY(rotY) * RX(rotX) * RZ(rotZ): turned about the own y axis first, then x, then z.
 static void multiplyRotationYXZ(D3DXMATRIX* matrix, float rotX, float rotY, float rotZ) {
@@ -79,7 +79,7 @@ TransformNode::TransformNode()
       bindMatrix{},
       parent(nullptr),
       next(nullptr),
-      cached(0) {
+      cached(flagOff) {
     D3DXMATRIX identity;
     D3DXMatrixScaling(&identity, 1.0f, 1.0f, 1.0f);
     world = identity;
@@ -89,7 +89,7 @@ TransformNode::TransformNode()
 // Ancestors are brought up to date first, so updating the last bone of a
 // chain refreshes the whole chain.
 void TransformNode::update() {
-    if (cached != 0) {
+    if (cached != flagOff) {
         return;
     }
     alignas(16) D3DXMATRIX local;
@@ -104,7 +104,7 @@ void TransformNode::update() {
         D3DXMatrixMultiply(&local, &local, &step);
     }
     world = local;
-    cached = 1;
+    cached = flagOn;
 }
 
 Skeleton::Skeleton() : boneCount(0), firstBone(nullptr), lastBone(nullptr) {}

@@ -123,16 +123,16 @@ void MeshObject::animateWarpLattice() {
     if (p == nullptr) {
         return;
     }
-    const float a = warpAngle * 0.017453292f;
+    const float a = warpAngle * 0.017453292f;  // degrees to radians
     const float s = std::sin(a);
     const float c = std::cos(a);
     switch (warpVariant) {
-    case 0:
+    case warpCornersInnerDiagonal:
         setSwingingCorners(p, s, c);
         setCrossedPair(p[5], p[6], 0.5f, s, c);
         setCrossedPair(p[10], p[9], 0.5f, s, c);
         break;
-    case 1:
+    case warpFoldedRows:
         setPoint(p[0], c - 1.0f, 0.5f * c - 1.0f);
         setPoint(p[1], 0.5f * p[0].x, 0.5f * p[0].y);
         setPoint(p[2], 0.5f * p[3].x, 0.5f * p[3].y);  // P3 as it was before this update
@@ -142,12 +142,12 @@ void MeshObject::animateWarpLattice() {
         setPoint(p[13], 0.5f * p[12].x, 0.5f * p[12].y);
         setPoint(p[14], 0.5f * p[15].x, 0.5f * p[15].y);
         break;
-    case 2:
+    case warpCornersInnerSides:
         setSwingingCorners(p, s, c);
         setCrossedPair(p[4], p[7], 0.5f, s, c);
         setCrossedPair(p[10], p[9], 0.5f, s, c);
         break;
-    case 3:
+    case warpBentRows:
         setPoint(p[0], s - 1.0f, 0.5f * c - 1.0f);
         setPoint(p[1], 0.5f * s, 0.5f * c);
         setPoint(p[3], 1.0f - c, -1.0f - seven * s);
@@ -155,10 +155,8 @@ void MeshObject::animateWarpLattice() {
         p[12].y = 0.5f * c + 1.0f;
         p[15].y = 1.0f - seven * s;
         break;
-    case 4:
-        setCrossedPair(p[5], p[6], 0.5f, s, c);
-        break;
-    case 5: {
+    case warpInnerPair: setCrossedPair(p[5], p[6], 0.5f, s, c); break;
+    case warpInnerScaled: {
         const float amplitude = warpAmplitude;
         const float slow = std::cos(0.3f * a);
         setCrossedPair(p[5], p[6], 0.5f * amplitude, s, c);

@@ -4,7 +4,9 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 #include "audio_mixer.h"
 #include "audio_output.h"
@@ -59,6 +61,46 @@ AudioBytes readFile(const char* path, DWORD offset, DWORD length, int* error) {
     std::fclose(file);
     if (!ok) return nullptr;
     return bytes;
+}
+
+// ZELVARO_FRAME_LOG=FILE: one line per position asked for (the program asks
+// once per frame, just before drawing it): the monotonic clock in seconds,
+// the position in seconds (the music time of that frame) and the output
+// latency in milliseconds.
+class FrameLog {
+public:
+    void write(QWORD position, double latencyMilliseconds) {
+        if (!opened) open();
+        if (file == nullptr) return;
+        timespec now{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        std::fprintf(file, "%.6f %.6f %.3f\n", double(now.tv_sec) + double(now.tv_nsec) * 1e-9,
+                     double(position) / double(audioBytesPerSecond), latencyMilliseconds);
+    }
+    void flush() {
+        if (file != nullptr) std::fflush(file);
+    }
+
+private:
+    void open() {
+        opened = true;
+        const char* path = std::getenv("ZELVARO_FRAME_LOG");
+        if (path == nullptr || path[0] == '\0') return;
+        file = std::fopen(path, "w");
+        if (file == nullptr) {
+            std::fprintf(stderr, "zelvaro: cannot write the frame log %s\n", path);
+            return;
+        }
+        std::setvbuf(file, nullptr, _IOLBF, 0);  // whole lines, as they happen
+    }
+
+    bool opened = false;
+    std::FILE* file = nullptr;  // left open: the process's exit flushes it
+};
+
+FrameLog& frameLog() {
+    static FrameLog* instance = new FrameLog();
+    return *instance;
 }
 
 }  // namespace
@@ -141,6 +183,7 @@ QWORD BASS_ChannelGetPosition(DWORD handle) {
         return QWORD(-1);
     }
     succeed();
+    frameLog().write(QWORD(position), audio.output.latencyMilliseconds());
     return QWORD(position);
 }
 
@@ -158,6 +201,7 @@ BOOL BASS_Free(void) {
     if (!audio.initialised) return fail(BASS_ERROR_INIT);
     audio.output.close();
     audio.mixer.reset();
+    frameLog().flush();
     audio.initialised = false;
     return succeed();
 }

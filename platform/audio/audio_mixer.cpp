@@ -1,6 +1,7 @@
 #include "audio_mixer.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -54,7 +55,36 @@ bool AudioMixer::play(uint32_t handle, std::unique_ptr<AudioDecoder> decoder) {
     return true;
 }
 
+void AudioMixer::reportHeard(uint64_t heardBytes, Clock::time_point at) {
+    // Reports within this many bytes of the running clock only nudge it (by
+    // an eighth of the difference); farther ones (a gap, the start) set it.
+    constexpr double jitterBytes = 0.008 * double(audioBytesPerSecond);
+    std::lock_guard<std::mutex> clockLock(clock);
+    if (reportedAt != Clock::time_point{}) {
+        const double seconds = std::chrono::duration<double>(at - reportedAt).count();
+        const double predicted = double(reportedHeard) + seconds * double(audioBytesPerSecond);
+        const double difference = double(heardBytes) - predicted;
+        if (std::abs(difference) < jitterBytes) {
+            reportedHeard = uint64_t(std::max(0.0, predicted + difference / 8.0));
+            reportedAt = at;
+            return;
+        }
+    }
+    reportedHeard = heardBytes;
+    reportedAt = at;
+}
+
 uint64_t AudioMixer::heardDeviceBytes(const AudioLatency& latency) {
+    if (reportedAt != Clock::time_point{}) {
+        // The output plays on in real time since its report, but never past
+        // what it was handed.
+        const double seconds = std::chrono::duration<double>(Clock::now() - reportedAt).count();
+        const double ahead = std::clamp(seconds * double(audioBytesPerSecond), 0.0,
+                                        double(latency.periodBytes));
+        const uint64_t heard = std::min(reportedHeard + uint64_t(ahead), deviceBytes);
+        lastHeard = std::max(lastHeard, heard);
+        return lastHeard;
+    }
     uint64_t heard = deviceBytes;
     if (latency.periodBytes > 0 && deviceBytes > 0) {
         const double seconds = std::chrono::duration<double>(Clock::now() - lastMix).count();
@@ -113,4 +143,6 @@ void AudioMixer::reset() {
     deviceBytes = 0;
     lastHeard = 0;
     lastMix = Clock::time_point{};
+    reportedHeard = 0;
+    reportedAt = Clock::time_point{};
 }

@@ -29,7 +29,8 @@ struct AudioStreamClock {
     uint64_t deliveredBytes = 0;    // its bytes handed to the output so far
 };
 
-// How an output's clock relates to what the listener hears.
+// How an output's clock relates to what the listener hears, as estimated
+// from its buffers (an output that reports its latency overrides delayBytes).
 struct AudioLatency {
     uint64_t delayBytes = 0;   // handed out but not yet heard, right after a mix
     uint64_t periodBytes = 0;  // how far the heard position may run on between mixes
@@ -50,6 +51,12 @@ public:
     int64_t position(uint32_t handle, const AudioLatency& latency);
     // Fills `bytes` bytes of interleaved 16-bit stereo with every playing stream.
     void mix(unsigned char* out, size_t bytes);
+    // An output that knows what is heard reports it: at `at`, the listener
+    // heard output byte `heardBytes` (counted as the output was handed them).
+    // From then on positions follow these reports instead of the output's
+    // estimate; a report close to where the clock already is only nudges it,
+    // so the jitter of the reports does not reach the picture.
+    void reportHeard(uint64_t heardBytes, Clock::time_point at);
     // Forgets every stream and sets the clock back to 0.
     void reset();
 
@@ -67,6 +74,8 @@ private:
     uint64_t deviceBytes = 0;     // bytes handed to the output since the start
     Clock::time_point lastMix{};  // when deviceBytes last grew
     uint64_t lastHeard = 0;       // the heard clock never runs backwards
+    uint64_t reportedHeard = 0;   // heard output bytes at reportedAt (reportDelay)
+    Clock::time_point reportedAt{};
 };
 
 #endif  // ZELVARO_PLATFORM_AUDIO_MIXER_H

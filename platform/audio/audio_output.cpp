@@ -5,7 +5,11 @@
 #include <algorithm>
 #include <bass.h>
 #include <chrono>
+#include <cstdlib>
+#include <cstring>
 #include <system_error>
+
+#include "../win32/win32_quiet_stderr.h"
 
 namespace {
 
@@ -24,6 +28,15 @@ bool AudioOutput::open(AudioMixer* target, bool deviceWanted, int* error) {
     close();
     mixer = target;
     problem.clear();
+    if (deviceWanted && serverWanted()) {
+        std::string serverProblem;
+        if (server.open(mixer, &serverProblem)) {
+            outputKind = AudioOutputKind::server;
+            outputLatency = AudioLatency{};
+            outputLatency.periodBytes = AudioServerOutput::periodBytes();
+            return true;
+        }
+    }
     if (deviceWanted && openDevice()) return true;
     if (openSilent()) return true;
     *error = BASS_ERROR_DRIVER;
@@ -39,7 +52,24 @@ bool AudioOutput::openVirtual(AudioMixer* target) {
     return true;
 }
 
+// The server is asked directly unless SDL_AUDIODRIVER names another way.
+bool AudioOutput::serverWanted() const {
+    const char* driver = std::getenv("SDL_AUDIODRIVER");
+    return driver == nullptr || driver[0] == '\0' || std::strcmp(driver, "pulseaudio") == 0 ||
+           std::strcmp(driver, "pulse") == 0;
+}
+
+double AudioOutput::latencyMilliseconds() const {
+    if (outputKind == AudioOutputKind::server) {
+        return double(std::max<int64_t>(server.reportedLatencyMicroseconds(), 0)) / 1000.0;
+    }
+    return double(outputLatency.delayBytes) * 1000.0 / double(audioBytesPerSecond);
+}
+
 bool AudioOutput::openDevice() {
+    // The sound libraries print every card and socket they fail to open; the
+    // program states the outcome in one line of its own.
+    Win32QuietStderr quiet;
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         problem = SDL_GetError();
         return false;
@@ -110,6 +140,7 @@ void AudioOutput::runSilentClock() {
 
 void AudioOutput::start() {
     switch (outputKind) {
+    case AudioOutputKind::server: server.start(); break;
     case AudioOutputKind::device: SDL_PauseAudioDevice(device, 0); break;
     case AudioOutputKind::silent: silentRunning = true; break;
     case AudioOutputKind::virtualClock:
@@ -129,6 +160,7 @@ bool AudioOutput::advanceVirtual(size_t bytes, std::vector<unsigned char>* pcm) 
 
 void AudioOutput::close() {
     switch (outputKind) {
+    case AudioOutputKind::server: server.close(); break;
     case AudioOutputKind::device: SDL_CloseAudioDevice(device); break;
     case AudioOutputKind::silent:
         silentStop = true;

@@ -1,6 +1,8 @@
-// Where the mixed audio goes: the default sound device through SDL2, a silent
-// clock running in real time when there is no device, or the virtual output
-// of the capture tool whose clock moves only when it is advanced.
+// Where the mixed audio goes: the session's sound server when one answers
+// (it reports its latency), else the default sound device through SDL2 (its
+// latency estimated from the buffer size), a silent clock running in real
+// time when there is no device, or the virtual output of the capture tool
+// whose clock moves only when it is advanced.
 #ifndef ZELVARO_PLATFORM_AUDIO_OUTPUT_H
 #define ZELVARO_PLATFORM_AUDIO_OUTPUT_H
 
@@ -11,8 +13,9 @@
 #include <vector>
 
 #include "audio_mixer.h"
+#include "audio_server.h"
 
-enum class AudioOutputKind { closed, device, silent, virtualClock };
+enum class AudioOutputKind { closed, server, device, silent, virtualClock };
 
 class AudioOutput {
 public:
@@ -34,8 +37,12 @@ public:
     const AudioLatency& latency() const { return outputLatency; }
     // Why the sound device could not be used, when the silent clock stands in.
     const std::string& deviceProblem() const { return problem; }
+    // The output latency in milliseconds: as the sound server last reported
+    // it, else the estimate from the device's buffers; 0 without a device.
+    double latencyMilliseconds() const;
 
 private:
+    bool serverWanted() const;
     bool openDevice();
     bool openSilent();
     void runSilentClock();
@@ -44,6 +51,7 @@ private:
     AudioOutputKind outputKind = AudioOutputKind::closed;
     AudioLatency outputLatency;
     std::string problem;
+    AudioServerOutput server;
     uint32_t device = 0;  // SDL_AudioDeviceID
     bool sdlAudioStarted = false;
     std::thread silentThread;

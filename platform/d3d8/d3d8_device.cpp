@@ -1,5 +1,5 @@
-// The device's life (creation, GL context, destruction), presentation and
-// reading pictures back.
+// The device's life (creation, GL context, destruction), the back buffer and
+// copies between surfaces.
 #include "d3d8_report.h"
 #include "d3d8_device.h"
 
@@ -142,11 +142,13 @@ HRESULT D3d8Device::initialise(const D3DPRESENT_PARAMETERS& parameters) {
     glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(info->internalFormat), width, height, 0,
                  info->uploadFormat, info->uploadType, nullptr);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-    glGenFramebuffers(1, &frontFramebuffer);
-    glBindFramebuffer(GL_FRAMEBUFFER, frontFramebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, readFramebuffer);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, frontTexture, 0);
     glClearColor(0, 0, 0, 0);
     glClear(GL_COLOR_BUFFER_BIT);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
+    presentWindow = deviceWindow;
+    if (!ownsWindow) setPresentationInterval();
 
     renderTarget = backBuffer;
     renderTarget->AddRef();
@@ -163,6 +165,7 @@ HRESULT D3d8Device::initialise(const D3DPRESENT_PARAMETERS& parameters) {
     glStencilMask(0xff);
     glClear(GL_COLOR_BUFFER_BIT | (depthStencil != nullptr ? GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT : 0));
     dirty = kD3d8DirtyAll;
+    backBufferWritten = false;  // both buffers are black
     if (glGetError() != GL_NO_ERROR) {
         d3d8Report("CreateDevice: OpenGL refused the device's buffers");
         return D3DERR_NOTAVAILABLE;
@@ -199,7 +202,6 @@ D3d8Device::~D3d8Device() {
         for (auto& entry : programs) glDeleteProgram(entry.second.program);
         for (auto& entry : samplers) glDeleteSamplers(1, &entry.second);
         for (FramebufferEntry& entry : framebuffers) glDeleteFramebuffers(1, &entry.framebuffer);
-        glDeleteFramebuffers(1, &frontFramebuffer);
         glDeleteFramebuffers(1, &readFramebuffer);
         glDeleteTextures(1, &frontTexture);
         glDeleteBuffers(1, &upBuffer);
@@ -310,49 +312,6 @@ HRESULT D3d8Device::Reset(D3DPRESENT_PARAMETERS*) {
     return D3DERR_INVALIDCALL;
 }
 
-// The source, destination and region arguments are not supported: the back
-// buffer goes to the window pixel for pixel from its top-left corner, so a
-// back buffer larger than the visible window shows its top-left part (a
-// window sized past the screen's edges). Present always shows the back
-// buffer, also while a texture is the render target.
-HRESULT D3d8Device::Present(const RECT*, const RECT*, HWND, const void*) {
-    const D3d8CpuScope timed;
-    makeCurrent();
-    // The profiler times the frame's drawing and Present's own copies apart.
-    if (d3d8StatsEnabled) d3d8Stats.finishSeconds += d3d8FinishSeconds();
-    const double start = d3d8StatsEnabled ? d3d8WallSeconds() : 0;
-    const GLint width = static_cast<GLint>(presentParameters.BackBufferWidth);
-    const GLint height = static_cast<GLint>(presentParameters.BackBufferHeight);
-    glDisable(GL_SCISSOR_TEST);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebufferFor(backBuffer, nullptr));
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, frontFramebuffer);
-    glBlitFramebuffer(0, 0, width, height, 0, 0, width, height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
-    int windowWidth = 0;
-    int windowHeight = 0;
-    SDL_GL_GetDrawableSize(window, &windowWidth, &windowHeight);
-    if (windowWidth > 0 && windowHeight > 0) {
-        // Window row 0 is the bottom: the copy turns the picture over.
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, frontFramebuffer);
-        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-        const GLint shownWidth = std::min<GLint>(width, windowWidth);
-        const GLint shownHeight = std::min<GLint>(height, windowHeight);
-        if (shownWidth < windowWidth || shownHeight < windowHeight) {
-            glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-            glClear(GL_COLOR_BUFFER_BIT);
-        }
-        glBlitFramebuffer(0, 0, shownWidth, shownHeight, 0, windowHeight, shownWidth,
-                          windowHeight - shownHeight, GL_COLOR_BUFFER_BIT, GL_NEAREST);
-        SDL_GL_SwapWindow(window);
-    }
-    if (d3d8StatsEnabled) {
-        d3d8FinishSeconds();
-        d3d8Stats.presentSeconds += d3d8WallSeconds() - start;
-    }
-    boundFramebuffer = ~0u;
-    dirty |= kD3d8DirtyFramebuffer;
-    return D3D_OK;
-}
-
 HRESULT D3d8Device::GetBackBuffer(UINT index, D3DBACKBUFFER_TYPE, IDirect3DSurface8** surface) {
     if (surface == nullptr) return D3DERR_INVALIDCALL;
     *surface = nullptr;
@@ -375,28 +334,6 @@ void D3d8Device::readTarget(GLuint texture, GLint level, const RECT& rect, D3DFO
     glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
     boundFramebuffer = ~0u;
     dirty |= kD3d8DirtyFramebuffer;
-}
-
-// The front buffer is the last presented back buffer (there is no desktop to
-// copy around it): its top-left part goes to the top-left of the surface.
-HRESULT D3d8Device::GetFrontBuffer(IDirect3DSurface8* destSurface) {
-    auto* destination = static_cast<D3d8Surface*>(destSurface);
-    if (destination == nullptr || destination->kind != D3d8SurfaceKind::image ||
-        destination->desc.Format != D3DFMT_A8R8G8B8 || destination->locked) {
-        return D3DERR_INVALIDCALL;
-    }
-    RECT rect{0, 0,
-              static_cast<LONG>(std::min(destination->desc.Width, presentParameters.BackBufferWidth)),
-              static_cast<LONG>(std::min(destination->desc.Height, presentParameters.BackBufferHeight))};
-    readTarget(frontTexture, 0, rect, D3DFMT_A8R8G8B8, destination->memory.data(), destination->pitch);
-    if (backBuffer->desc.Format != D3DFMT_A8R8G8B8) {
-        // The front buffer has no alpha of its own: it reads as opaque.
-        for (LONG y = 0; y < rect.bottom; ++y) {
-            BYTE* row = destination->memory.data() + static_cast<size_t>(y) * destination->pitch;
-            for (LONG x = 0; x < rect.right; ++x) row[x * 4 + 3] = 0xff;
-        }
-    }
-    return D3D_OK;
 }
 
 HRESULT D3d8Device::CopyRects(IDirect3DSurface8* sourceSurface, const RECT* sourceRects, UINT rectCount,
@@ -427,6 +364,7 @@ HRESULT D3d8Device::CopyRects(IDirect3DSurface8* sourceSurface, const RECT* sour
             return D3DERR_INVALIDCALL;
         }
     }
+    if (destination == backBuffer) backBufferWritten = true;
     for (UINT i = 0; i < count; ++i) {
         const RECT& rect = sourceRects == nullptr ? whole : sourceRects[i];
         const POINT at = destPoints == nullptr ? POINT{rect.left, rect.top} : destPoints[i];

@@ -2,7 +2,8 @@
 // framebuffer objects: the back buffer is a texture, and every colour target
 // stores the picture's top row in GL row 0 (as Direct3D addresses it, v = 0 at
 // the top), so textures drawn into and textures loaded from files are sampled
-// the same way. Present copies the back buffer, flipped, to the window.
+// the same way. Present shows the back buffer in the window, flipped and, on
+// an emulated screen, scaled (d3d8_device_present.cpp).
 //
 // Every render, texture-stage and transform state is shadowed here; a change
 // marks a group dirty, and the dirty groups are sent to GL once per draw.
@@ -29,7 +30,7 @@ class D3d8VertexBuffer;
 // Groups of state sent to GL together.
 enum D3d8Dirty : unsigned {
     kD3d8DirtyProgram = 1u << 0,    // anything in the program key
-    kD3d8DirtyMatrix = 1u << 1,     // world, view, projection
+    kD3d8DirtyMatrix = 1u << 1,     // world, view, projection, texture transforms
     kD3d8DirtyViewport = 1u << 2,   // viewport, depth range, pixel offset
     kD3d8DirtyDepth = 1u << 3,      // ZENABLE, ZWRITEENABLE, ZFUNC
     kD3d8DirtyBlend = 1u << 4,      // ALPHABLENDENABLE, SRCBLEND, DESTBLEND, COLORWRITEENABLE
@@ -54,7 +55,7 @@ public:
     ULONG AddRef() override;
     ULONG Release() override;
 
-    // d3d8_device.cpp: device, presentation, read-back
+    // d3d8_device.cpp: device, back buffer, copies
     HRESULT TestCooperativeLevel() override;
     UINT GetAvailableTextureMem() override;
     HRESULT GetDirect3D(IDirect3D8** direct3D) override;
@@ -62,13 +63,15 @@ public:
     HRESULT GetDisplayMode(D3DDISPLAYMODE* mode) override;
     HRESULT GetCreationParameters(D3DDEVICE_CREATION_PARAMETERS* parameters) override;
     HRESULT Reset(D3DPRESENT_PARAMETERS* presentationParameters) override;
-    HRESULT Present(const RECT* sourceRect, const RECT* destRect, HWND destWindowOverride,
-                    const void* dirtyRegion) override;
     HRESULT GetBackBuffer(UINT backBuffer, D3DBACKBUFFER_TYPE type,
                           IDirect3DSurface8** backBufferSurface) override;
-    HRESULT GetFrontBuffer(IDirect3DSurface8* destSurface) override;
     HRESULT CopyRects(IDirect3DSurface8* sourceSurface, const RECT* sourceRects, UINT rectCount,
                       IDirect3DSurface8* destinationSurface, const POINT* destPoints) override;
+
+    // d3d8_device_present.cpp: presentation, the front buffer
+    HRESULT Present(const RECT* sourceRect, const RECT* destRect, HWND destWindowOverride,
+                    const void* dirtyRegion) override;
+    HRESULT GetFrontBuffer(IDirect3DSurface8* destSurface) override;
 
     // d3d8_device_resources.cpp: creation of resources, targets
     HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
@@ -158,7 +161,12 @@ public:
     D3d8Surface* backBuffer = nullptr;
     D3d8Surface* autoDepthStencil = nullptr;
     GLuint frontTexture = 0;  // the last presented picture
-    GLuint frontFramebuffer = 0;
+    HWND presentWindow = nullptr;  // the window Present shows the picture in
+    // Something was drawn into, cleared in or copied into the back buffer
+    // since the last Present.
+    bool backBufferWritten = false;
+    int shownDrawableWidth = 0;  // the window's drawable when it was last shown to
+    int shownDrawableHeight = 0;
     GLuint readFramebuffer = 0;  // scratch framebuffer for read-back and copies
     GLuint vertexArray = 0;
     GLuint upBuffer = 0;  // streaming buffer of DrawPrimitiveUP
@@ -168,6 +176,10 @@ private:
     ~D3d8Device();
     friend HRESULT d3d8CreateDevice(D3d8Interface*, HWND, DWORD, D3DPRESENT_PARAMETERS*, D3d8Device**);
 
+    // d3d8_device_present.cpp
+    void setPresentationInterval();
+    void takeFrontFromBackBuffer();
+    void showFront(int drawableWidth, int drawableHeight);
     // d3d8_device_state.cpp
     void setDefaultStates();
     // d3d8_device_draw.cpp
@@ -209,6 +221,7 @@ private:
     GLuint unitSamplers[kD3d8StageCount] = {};
     unsigned unitSamplerKeys[kD3d8StageCount] = {};  // the sampler states behind unitSamplers
     bool blendEnabled = false;
+    bool depthClampEnabled = false;
     GLenum blendSource = GL_ONE;
     GLenum blendDestination = GL_ZERO;
     GLenum blendOperation = GL_FUNC_ADD;

@@ -185,6 +185,8 @@ GLuint D3d8Device::framebufferFor(D3d8Surface* color, D3d8Surface* depth) {
 }
 
 void D3d8Device::bindFramebuffer() {
+    // Whatever binds the target is about to draw into it or clear it.
+    if (renderTarget == backBuffer) backBufferWritten = true;
     const GLuint framebuffer = framebufferFor(renderTarget, depthStencil);
     if (framebuffer != boundFramebuffer) {
         if (d3d8StatsEnabled && framebuffer != passFramebuffer) ++d3d8Stats.targetPasses;
@@ -195,12 +197,15 @@ void D3d8Device::bindFramebuffer() {
     dirty &= ~kD3d8DirtyFramebuffer;
 }
 
-// Clear covers the viewport (and the rectangles, if given) whatever the write
-// masks say.
+// Clear covers the viewport (or the rectangles' parts inside it, if given)
+// whatever the write masks say.
 HRESULT D3d8Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil) {
     if ((flags & (D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) == 0) return D3DERR_INVALIDCALL;
     if ((flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) && depthStencil == nullptr) return D3DERR_INVALIDCALL;
-    if (count > 0 && rects == nullptr) return D3DERR_INVALIDCALL;
+    // No rectangles (a null array, whatever the count) means the whole
+    // viewport; a count of 0 with an array clears nothing.
+    if (rects == nullptr) count = 0;
+    else if (count == 0) return D3D_OK;
     const D3d8CpuScope timed;
     makeCurrent();
     bindFramebuffer();
@@ -252,6 +257,7 @@ HRESULT D3d8Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOL
 
 void D3d8Device::computeProgramKey(DWORD fvf, D3d8ProgramKey* key) const {
     *key = D3d8ProgramKey{};
+    const D3d8FvfLayout layout = d3d8FvfLayout(fvf);
     for (DWORD i = 0; i < kD3d8StageCount; ++i) {
         const DWORD* states = stageStates[i];
         const DWORD colorOp = states[D3DTSS_COLOROP];
@@ -277,9 +283,17 @@ void D3d8Device::computeProgramKey(DWORD fvf, D3d8ProgramKey* key) const {
         const DWORD set = states[D3DTSS_TEXCOORDINDEX] & 0xffff;
         stage.texCoordSet = static_cast<BYTE>(set < kD3d8TexCoordSets ? set : 0xff);
         stage.hasTexture = hasTexture ? 1 : 0;
+        // Chosen: pre-transformed vertices bypass the texture transforms, as
+        // they bypass the other transforms.
+        const DWORD transform = states[D3DTSS_TEXTURETRANSFORMFLAGS];
+        const DWORD transformCount = transform & ~static_cast<DWORD>(D3DTTFF_PROJECTED);
+        if (hasTexture && !layout.pretransformed && transformCount >= D3DTTFF_COUNT1 &&
+            transformCount <= D3DTTFF_COUNT4) {
+            stage.transformCount = static_cast<BYTE>(transformCount);
+            stage.transformProjected = (transform & D3DTTFF_PROJECTED) != 0 ? 1 : 0;
+        }
         key->stageCount = static_cast<BYTE>(i + 1);
     }
-    const D3d8FvfLayout layout = d3d8FvfLayout(fvf);
     key->pretransformed = layout.pretransformed ? 1 : 0;
     key->lighting = (!layout.pretransformed && renderStates[D3DRS_LIGHTING]) ? 1 : 0;
     key->flatShading = renderStates[D3DRS_SHADEMODE] == D3DSHADE_FLAT ? 1 : 0;
@@ -352,6 +366,17 @@ bool D3d8Device::flushState(DWORD fvf) {
         }
         programFvf = fvf;
         dirty = (dirty & ~kD3d8DirtyProgram) | kD3d8DirtyTextures;
+        // Pre-transformed vertices are not clipped in depth (the device does
+        // not offer D3DPMISCCAPS_CLIPTLVERTS): their depth is clamped instead.
+        const bool clampDepth = programKey.pretransformed != 0;
+        if (clampDepth != depthClampEnabled) {
+            if (clampDepth) {
+                glEnable(GL_DEPTH_CLAMP);
+            } else {
+                glDisable(GL_DEPTH_CLAMP);
+            }
+            depthClampEnabled = clampDepth;
+        }
     }
     if ((dirty & kD3d8DirtyMatrix) || programChanged) {
         D3DMATRIX worldView;
@@ -360,12 +385,18 @@ bool D3d8Device::flushState(DWORD fvf) {
         multiply(worldView, projection, &combined);
         // Direct3D's rows become GLSL's columns: uMatrix * p is p * M.
         glUniformMatrix4fv(currentProgram->matrix, 1, GL_FALSE, &combined.m[0][0]);
+        for (DWORD i = 0; i < programKey.stageCount; ++i) {
+            if (currentProgram->textureMatrix[i] >= 0) {
+                glUniformMatrix4fv(currentProgram->textureMatrix[i], 1, GL_FALSE, &textureTransforms[i].m[0][0]);
+            }
+        }
     }
     if ((dirty & kD3d8DirtyViewport) || programChanged) {
         if (dirty & kD3d8DirtyViewport) {
             glViewport(static_cast<GLint>(viewport.X), static_cast<GLint>(viewport.Y),
                        static_cast<GLsizei>(viewport.Width), static_cast<GLsizei>(viewport.Height));
-            glDepthRange(viewport.MinZ, viewport.MaxZ);
+            // A MaxZ above 1 is accepted; depth values stay within 0..1.
+            glDepthRange(std::min(viewport.MinZ, 1.0f), std::min(viewport.MaxZ, 1.0f));
         }
         const float shift = 2.0f * 0.4921875f;
         glUniform2f(currentProgram->pixelOffset, shift / static_cast<float>(viewport.Width),

@@ -51,6 +51,12 @@ unsigned renderStateGroup(DWORD state) {
     }
 }
 
+// D3DTS_TEXTUREn of a stage the device has.
+bool isTextureTransform(D3DTRANSFORMSTATETYPE state) {
+    const DWORD value = static_cast<DWORD>(state);
+    return value >= D3DTS_TEXTURE0 && value < D3DTS_TEXTURE0 + kD3d8StageCount;
+}
+
 unsigned stageStateGroup(DWORD type) {
     switch (type) {
         case D3DTSS_COLOROP:
@@ -60,6 +66,7 @@ unsigned stageStateGroup(DWORD type) {
         case D3DTSS_ALPHAARG1:
         case D3DTSS_ALPHAARG2:
         case D3DTSS_TEXCOORDINDEX:
+        case D3DTSS_TEXTURETRANSFORMFLAGS:
             return kD3d8DirtyProgram;
         case D3DTSS_ADDRESSU:
         case D3DTSS_ADDRESSV:
@@ -156,13 +163,11 @@ HRESULT D3d8Device::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* m
         case D3DTS_PROJECTION:
             projection = *matrix;
             break;
-        case static_cast<DWORD>(D3DTS_TEXTURE0):
-        case static_cast<DWORD>(D3DTS_TEXTURE1):
-            // Kept for GetTransform; texture transforms are off (TEXTURETRANSFORMFLAGS 0).
-            textureTransforms[state - D3DTS_TEXTURE0] = *matrix;
-            return D3D_OK;
         default:
-            return D3DERR_INVALIDCALL;
+            // A stage's texture transform, applied while its TEXTURETRANSFORMFLAGS say so.
+            if (!isTextureTransform(state)) return D3DERR_INVALIDCALL;
+            textureTransforms[state - D3DTS_TEXTURE0] = *matrix;
+            break;
     }
     dirty |= kD3d8DirtyMatrix;
     return D3D_OK;
@@ -180,12 +185,10 @@ HRESULT D3d8Device::GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix)
         case D3DTS_PROJECTION:
             *matrix = projection;
             return D3D_OK;
-        case static_cast<DWORD>(D3DTS_TEXTURE0):
-        case static_cast<DWORD>(D3DTS_TEXTURE1):
+        default:
+            if (!isTextureTransform(state)) return D3DERR_INVALIDCALL;
             *matrix = textureTransforms[state - D3DTS_TEXTURE0];
             return D3D_OK;
-        default:
-            return D3DERR_INVALIDCALL;
     }
 }
 
@@ -193,7 +196,7 @@ HRESULT D3d8Device::SetViewport(const D3DVIEWPORT8* newViewport) {
     if (newViewport == nullptr || newViewport->Width == 0 || newViewport->Height == 0 ||
         newViewport->X + newViewport->Width > renderTarget->desc.Width ||
         newViewport->Y + newViewport->Height > renderTarget->desc.Height || newViewport->MinZ < 0.0f ||
-        newViewport->MaxZ > 1.0f || newViewport->MinZ > newViewport->MaxZ) {
+        newViewport->MinZ > newViewport->MaxZ) {
         return D3DERR_INVALIDCALL;
     }
     viewport = *newViewport;

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "../win32/win32_sdl.h"
 #include "d3d8_caps.h"
 #include "d3d8_device.h"
 
@@ -70,6 +71,8 @@ HRESULT D3d8Interface::GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* displ
     if (SDL_GetCurrentDisplayMode(0, &sdlMode) != 0 && SDL_GetDesktopDisplayMode(0, &sdlMode) != 0) {
         return D3DERR_NOTAVAILABLE;
     }
+    // An emulated display mode is the one the program sees.
+    win32EmulatedDisplayMode(&sdlMode.w, &sdlMode.h);
     fillDisplayMode(sdlMode, displayMode);
     return D3D_OK;
 }

@@ -85,8 +85,30 @@ std::string operation(BYTE op, const std::string& a1, const std::string& a2, uns
     }
 }
 
-std::string texCoordName(const D3d8StageKey& stage) {
-    return stage.texCoordSet < kD3d8TexCoordSets ? "vTexCoord" + std::to_string(stage.texCoordSet) : "vec2(0.0)";
+std::string inputTexCoord(const D3d8StageKey& stage, const char* prefix) {
+    return stage.texCoordSet < kD3d8TexCoordSets ? prefix + std::to_string(stage.texCoordSet) : "vec2(0.0)";
+}
+
+// The coordinates a stage samples at: its coordinate set, or what its texture
+// transform made of it. A projected transform divides per pixel by the last
+// coordinate it gives (with COUNT2 that is the second: u / v and 1).
+std::string texCoordName(const D3d8StageKey& stage, unsigned index) {
+    if (stage.transformCount == 0) return inputTexCoord(stage, "vTexCoord");
+    const std::string t = "vStageCoord" + stageName(index);
+    switch (stage.transformCount) {
+        case 1:
+            return "vec2(" + t + ".x, 0.0)";
+        case 2:
+            return stage.transformProjected ? "vec2(" + t + ".x / " + t + ".y, 1.0)" : t + ".xy";
+        case 3:
+            return stage.transformProjected ? t + ".xy / " + t + ".z" : t + ".xy";
+        default:
+            return stage.transformProjected ? t + ".xy / " + t + ".w" : t + ".xy";
+    }
+}
+
+bool hasTransform(const D3d8ProgramKey& key, unsigned index) {
+    return key.stages[index].hasTexture && key.stages[index].transformCount != 0;
 }
 
 bool usesTexCoordSet(const D3d8ProgramKey& key, unsigned set) {
@@ -149,6 +171,10 @@ std::string d3d8VertexShaderSource(const D3d8ProgramKey& key) {
              std::to_string(set) + ";\n";
         s += "out vec2 vTexCoord" + std::to_string(set) + ";\n";
     }
+    for (unsigned i = 0; i < key.stageCount; ++i) {
+        if (!hasTransform(key, i)) continue;
+        s += "uniform mat4 uTextureMatrix" + stageName(i) + ";\nout vec4 vStageCoord" + stageName(i) + ";\n";
+    }
     s += "void main() {\n";
     if (key.pretransformed) {
         // Screen-space positions: pixel coordinates, z in 0..1, 1/w.
@@ -177,6 +203,13 @@ std::string d3d8VertexShaderSource(const D3d8ProgramKey& key) {
             s += "    vTexCoord" + std::to_string(set) + " = aTexCoord" + std::to_string(set) + ";\n";
         }
     }
+    // Two given coordinates enter the texture transform as (u, v, 1, 0): the
+    // matrix's third row translates them.
+    for (unsigned i = 0; i < key.stageCount; ++i) {
+        if (!hasTransform(key, i)) continue;
+        s += "    vStageCoord" + stageName(i) + " = uTextureMatrix" + stageName(i) + " * vec4(" +
+             inputTexCoord(key.stages[i], "aTexCoord") + ", 1.0, 0.0);\n";
+    }
     s += "}\n";
     return s;
 }
@@ -189,6 +222,9 @@ std::string d3d8FragmentShaderSource(const D3d8ProgramKey& key) {
         if (usesTexCoordSet(key, set)) s += "in vec2 vTexCoord" + std::to_string(set) + ";\n";
     }
     for (unsigned i = 0; i < key.stageCount; ++i) {
+        if (hasTransform(key, i)) s += "in vec4 vStageCoord" + stageName(i) + ";\n";
+    }
+    for (unsigned i = 0; i < key.stageCount; ++i) {
         if (key.stages[i].hasTexture) s += "uniform sampler2D uTexture" + stageName(i) + ";\n";
     }
     s += "uniform vec4 uTextureFactor;\nuniform float uAlphaRef;\nout vec4 fragColor;\n";
@@ -197,7 +233,7 @@ std::string d3d8FragmentShaderSource(const D3d8ProgramKey& key) {
         const D3d8StageKey& stage = key.stages[i];
         const std::string n = stageName(i);
         s += "    vec4 texel" + n + " = " +
-             (stage.hasTexture ? "texture(uTexture" + n + ", " + texCoordName(stage) + ")" : "vec4(0.0)") + ";\n";
+             (stage.hasTexture ? "texture(uTexture" + n + ", " + texCoordName(stage, i) + ")" : "vec4(0.0)") + ";\n";
         const std::string color = operation(stage.colorOp, argument(stage.colorArg1, i) + ".rgb",
                                             argument(stage.colorArg2, i) + ".rgb", i, false);
         // ALPHAOP DISABLE under an enabled colour operation keeps the alpha so far.
@@ -241,6 +277,9 @@ bool d3d8BuildProgram(const D3d8ProgramKey& key, D3d8Program* program) {
     program->viewportRect = glGetUniformLocation(id, "uViewportRect");
     program->textureFactor = glGetUniformLocation(id, "uTextureFactor");
     program->alphaRef = glGetUniformLocation(id, "uAlphaRef");
+    for (unsigned i = 0; i < kD3d8StageCount; ++i) {
+        program->textureMatrix[i] = glGetUniformLocation(id, ("uTextureMatrix" + stageName(i)).c_str());
+    }
     glUseProgram(id);
     for (unsigned i = 0; i < key.stageCount; ++i) {
         const GLint unit = glGetUniformLocation(id, ("uTexture" + stageName(i)).c_str());

@@ -1,7 +1,7 @@
 // GLSL programs emulating the fixed-function pipeline, each specialised to one
 // combination of the states that shape it (stage operations and arguments,
-// which stages have textures, the vertex format's position kind, lighting,
-// shading, alpha test). Stages that the cascade drops never reach the key.
+// which stages have textures and texture transforms, the vertex format's
+// position kind, lighting, shading, alpha test). Stages that the cascade drops never reach the key.
 #ifndef ZELVARO_PLATFORM_D3D8_SHADER_GEN_H
 #define ZELVARO_PLATFORM_D3D8_SHADER_GEN_H
 
@@ -21,6 +21,10 @@ struct D3d8StageKey {
     BYTE alphaArg2 = 0;
     BYTE texCoordSet = 0;
     BYTE hasTexture = 0;
+    // The texture transform (TEXTURETRANSFORMFLAGS): how many coordinates it
+    // gives the rasterizer (0 = not applied) and whether they are divided by the last.
+    BYTE transformCount = 0;
+    BYTE transformProjected = 0;
 };
 
 struct D3d8ProgramKey {
@@ -41,6 +45,7 @@ struct D3d8Program {
     GLint viewportRect = -1;   // x, y, width, height: for pre-transformed positions
     GLint textureFactor = -1;
     GLint alphaRef = -1;
+    GLint textureMatrix[kD3d8StageCount] = {-1, -1, -1, -1};  // D3DTS_TEXTUREn, as uMatrix
     // The values last given to this program's uniforms (uniforms are per program).
     DWORD textureFactorValue = ~0u;
     DWORD alphaRefValue = ~0u;

@@ -1,6 +1,6 @@
 // main() of the programs: the command line as one string, then WinMain.
-// "--window" is for the person starting the show: the desktop keeps its
-// display mode and the window gets a frame. The program never sees it.
+// "--window" is for the person starting the show: it plays in an ordinary,
+// resizable window instead of covering the screen. The program never sees it.
 #include <windows.h>
 
 #include <cstring>

@@ -7,10 +7,11 @@
 // before it creates its context.
 //
 // GetClientRect reports the size the program created the window with. When a
-// display mode was set, the borderless window at (0, 0) is full screen in that
-// mode, and SDL's window (and its drawable) may then be smaller than that
-// size: as on Windows, the screen shows the top-left part and the right and
-// bottom edges lie off-screen.
+// display mode was set, the borderless window at (0, 0) covers the screen:
+// the part of the window (and of its back buffer) that lies on the screen the
+// program sees is what is shown, and the right and bottom edges beyond it lie
+// off-screen, as on Windows. With the mode emulated (the default) that part is
+// scaled to the real screen; with a real mode switch it is shown 1:1.
 #ifndef ZELVARO_PLATFORM_WIN32_SDL_H
 #define ZELVARO_PLATFORM_WIN32_SDL_H
 
@@ -21,5 +22,21 @@ struct SDL_Window;
 // The SDL window of a window created by CreateWindowExA; null for any other
 // handle, and null again once the window has been destroyed.
 SDL_Window* win32GetSdlWindow(HWND window);
+
+// How Present shows a window's back buffer. Scaled: the part from the top-left
+// that lies on the screen the program sees (screenWidth x screenHeight) fills
+// the largest centred rectangle of that screen's shape in the window's
+// drawable, with black bars around it. Otherwise the back buffer goes to the
+// window pixel for pixel from its top-left corner.
+struct Win32Presentation {
+    bool scaled = false;
+    int screenWidth = 0;
+    int screenHeight = 0;
+};
+Win32Presentation win32PresentationOf(HWND window);
+
+// The display mode the program set and sees while the real display keeps
+// its own; false when no mode is emulated.
+bool win32EmulatedDisplayMode(int* width, int* height);
 
 #endif  // ZELVARO_PLATFORM_WIN32_SDL_H

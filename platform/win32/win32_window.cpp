@@ -9,6 +9,7 @@
 #include <string>
 #include <strings.h>
 
+#include "win32_quiet_stderr.h"
 #include "win32_sdl.h"
 #include "win32_windows.h"
 
@@ -82,6 +83,23 @@ void reportNoDisplay() {
     SetLastError(win32ErrorNoDisplay);
 }
 
+// Unless SDL_VIDEODRIVER names one, only the drivers that show a picture to
+// a person are tried: without a display the program must say so rather than
+// play unseen on SDL's offscreen or dummy driver. Tests and tools that want
+// those name them.
+void chooseVisibleVideoDrivers() {
+    const char* chosen = std::getenv("SDL_VIDEODRIVER");
+    if (chosen != nullptr && chosen[0] != '\0') return;
+    std::string visible;
+    for (int i = 0; i < SDL_GetNumVideoDrivers(); ++i) {
+        const std::string name = SDL_GetVideoDriver(i);
+        if (name == "offscreen" || name == "dummy" || name == "evdev") continue;
+        if (!visible.empty()) visible += ',';
+        visible += name;
+    }
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, visible.empty() ? "none" : visible.c_str());
+}
+
 }  // namespace
 
 bool win32KeepDesktop = false;
@@ -89,7 +107,14 @@ bool win32KeepDesktop = false;
 bool win32EnsureVideo() {
     WindowRegistry& state = registry();
     if (state.videoStarted) return true;
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    chooseVisibleVideoDrivers();
+    int started = 0;
+    {
+        // The display libraries print each failed connection attempt.
+        Win32QuietStderr quiet;
+        started = SDL_InitSubSystem(SDL_INIT_VIDEO);
+    }
+    if (started != 0) {
         state.videoError = SDL_GetError();
         if (state.videoError.empty()) state.videoError = "no video driver could be started";
         return false;
@@ -177,10 +202,11 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
     }
 
     // A pop-up window is all client area; any other window loses its frame
-    // and caption to the window manager's decorations. With the desktop kept,
-    // a pop-up window gets decorations around the same client area.
+    // and caption to the window manager's decorations. Played in a window, a
+    // pop-up window gets decorations and can be resized.
     const bool popup = (style & WS_POPUP) != 0;
-    const bool borderless = popup && !win32KeepDesktop;
+    const bool inWindow = win32PlayInWindow();
+    const bool borderless = popup && !inWindow;
     int clientWidth = width;
     int clientHeight = height;
     if (!popup) {
@@ -189,11 +215,13 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
         if (clientWidth < 1) clientWidth = 1;
         if (clientHeight < 1) clientHeight = 1;
     }
-    Uint32 flags = SDL_WINDOW_OPENGL;
+    // On high-density displays the drawable has the display's own pixels.
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_ALLOW_HIGHDPI;
     flags |= (style & WS_VISIBLE) != 0 ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN;
     if (borderless) flags |= SDL_WINDOW_BORDERLESS;
-    const int windowX = win32KeepDesktop ? static_cast<int>(SDL_WINDOWPOS_CENTERED) : x;
-    const int windowY = win32KeepDesktop ? static_cast<int>(SDL_WINDOWPOS_CENTERED) : y;
+    if (popup && inWindow) flags |= SDL_WINDOW_RESIZABLE;
+    const int windowX = inWindow ? static_cast<int>(SDL_WINDOWPOS_CENTERED) : x;
+    const int windowY = inWindow ? static_cast<int>(SDL_WINDOWPOS_CENTERED) : y;
 
     setOpenGlAttributes();
     const char* title = windowName != nullptr ? windowName : "";
@@ -224,11 +252,12 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
     window->clientHeight = clientHeight;
     window->active = false;
     window->destroying = false;
+    window->scaled = false;
     Win32Window& created = *window;
     state.windows.emplace(handle, std::move(window));
     state.creationOrder.push_back(handle);
 
-    if (borderless && x == 0 && y == 0) win32ApplyDisplayMode(created);
+    if (popup && x == 0 && y == 0) win32ApplyDisplayMode(created);
 
     CREATESTRUCTA creation{};
     creation.lpCreateParams = param;

@@ -29,6 +29,7 @@ struct Win32Window {
     int clientHeight;
     bool active;      // the state the procedure was last told with WM_ACTIVATE
     bool destroying;  // inside DestroyWindow: WM_DESTROY is being delivered
+    bool scaled;      // it shows the emulated screen scaled (win32PresentationOf)
 };
 
 // Starts SDL's video on first use. False when there is no display; the reason
@@ -56,13 +57,15 @@ void win32PumpSdlEvents();
 WPARAM win32VirtualKey(const SDL_Keysym& key);
 
 // Display mode and cursor (win32_display.cpp).
-// Puts a newly created window full screen when a display mode has been set.
+// Puts a newly created pop-up window at (0, 0) over the screen when a display
+// mode has been set (or sizes it as the emulated screen, played in a window).
 void win32ApplyDisplayMode(Win32Window& window);
 // Hands the cursor counter to SDL once its video runs.
 void win32ApplyCursor();
 
-// "--window": leave the desktop as it is and give the window a frame (set by
-// main() before WinMain runs).
+// "--window": play in an ordinary resizable window (set by main() before
+// WinMain runs); ZELVARO_WINDOW=1 does the same.
 extern bool win32KeepDesktop;
+bool win32PlayInWindow();
 
 #endif  // ZELVARO_PLATFORM_WIN32_WINDOWS_H

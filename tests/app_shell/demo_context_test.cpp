@@ -1,4 +1,4 @@
-// The demo context's device set-up and frame, on a device that records calls.
+// The demo context's device set-up and frame, on the in-memory test device.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -63,29 +63,43 @@ TEST(DemoContextCreation, StartsEmpty) {
     }
 }
 
-TEST_F(DemoContextTest, InitialStatesInOrder) {
+// Every state the set-up owns starts at a value it never sets, so a state it
+// forgets shows; what the set-up leaves is what every scene starts from.
+TEST_F(DemoContextTest, InitialStates) {
+    const DWORD untouched = 0xDDDDDDDD;
+    const D3DRENDERSTATETYPE renderStates[] = {D3DRS_LIGHTING, D3DRS_ALPHABLENDENABLE, D3DRS_SRCBLEND,
+                                               D3DRS_DESTBLEND, D3DRS_AMBIENT, D3DRS_CULLMODE,
+                                               D3DRS_SHADEMODE};
+    const D3DTEXTURESTAGESTATETYPE stageStates[] = {D3DTSS_MAGFILTER, D3DTSS_MINFILTER, D3DTSS_ALPHAOP,
+                                                    D3DTSS_ALPHAARG2};
+    for (D3DRENDERSTATETYPE state : renderStates) device.SetRenderState(state, untouched);
+    for (D3DTEXTURESTAGESTATETYPE type : stageStates) device.SetTextureStageState(0, type, untouched);
+    device.clearCalls();
+
     context.setupRenderStates();
-    const std::vector<Call> expected = {
-        {"SetRenderState", {137, 0}},        // lighting off
-        {"SetRenderState", {27, 0}},         // alpha blending off
-        {"SetRenderState", {19, 5}},         // source blend: source alpha
-        {"SetRenderState", {20, 6}},         // destination blend: inverse source alpha
-        {"SetRenderState", {139, 0x555555}}, // ambient grey 85, alpha 0
-        {"SetRenderState", {22, 3}},         // cull counter-clockwise
-        {"SetRenderState", {9, 2}},          // Gouraud shading
-        {"SetTextureStageState", {0, 16, 2}},  // magnification linear
-        {"SetTextureStageState", {0, 17, 2}},  // minification linear
-        {"SetTextureStageState", {0, 4, 3}},   // alpha: second argument
-        {"SetTextureStageState", {0, 6, 0}},   // second alpha argument: diffuse
-        {"SetTransform", {3}},                 // the projection
-    };
-    EXPECT_EQ(callsOf(device), expected);
+    const DeviceState& state = device.state;
+    EXPECT_EQ(state.renderState(D3DRS_LIGHTING), DWORD(FALSE));
+    EXPECT_EQ(state.renderState(D3DRS_ALPHABLENDENABLE), DWORD(FALSE));
+    EXPECT_EQ(state.renderState(D3DRS_SRCBLEND), DWORD(D3DBLEND_SRCALPHA));
+    EXPECT_EQ(state.renderState(D3DRS_DESTBLEND), DWORD(D3DBLEND_INVSRCALPHA));
+    EXPECT_EQ(state.renderState(D3DRS_AMBIENT), DWORD(0x00555555));  // grey 85, alpha 0
+    EXPECT_EQ(state.renderState(D3DRS_CULLMODE), DWORD(D3DCULL_CCW));
+    EXPECT_EQ(state.renderState(D3DRS_SHADEMODE), DWORD(D3DSHADE_GOURAUD));
+    EXPECT_EQ(state.stageState(0, D3DTSS_MAGFILTER), DWORD(D3DTEXF_LINEAR));
+    EXPECT_EQ(state.stageState(0, D3DTSS_MINFILTER), DWORD(D3DTEXF_LINEAR));
+    EXPECT_EQ(state.stageState(0, D3DTSS_ALPHAOP), DWORD(D3DTOP_SELECTARG2));
+    EXPECT_EQ(state.stageState(0, D3DTSS_ALPHAARG2), DWORD(D3DTA_DIFFUSE));
+    // Nothing else: no other state, no draw.
+    EXPECT_EQ(device.count("SetRenderState"), 7);
+    EXPECT_EQ(device.count("SetTextureStageState"), 4);
+    EXPECT_EQ(device.count("SetTransform"), 1);
+    EXPECT_TRUE(device.draws.empty());
 }
 
 TEST_F(DemoContextTest, ProjectionHasTheFixedFieldOfViewAndAspect) {
     context.setupRenderStates();
-    const RecordedCall* projection = device.last("SetTransform");
-    ASSERT_NE(projection, nullptr);
+    D3DMATRIX projection{};
+    ASSERT_EQ(device.GetTransform(D3DTS_PROJECTION, &projection), D3D_OK);
     // 45 degrees (0x3F490FDB) and an aspect of 0x3FAAAA8F, a little below 4/3.
     const double fieldOfView = floatFromBits(0x3F490FDB);
     const double aspect = floatFromBits(0x3FAAAA8F);
@@ -104,7 +118,7 @@ TEST_F(DemoContextTest, ProjectionHasTheFixedFieldOfViewAndAspect) {
             EXPECT_NEAR(context.projection(row, column), expected[row][column], 1e-5)
                 << row << "," << column;
             // The device gets the same matrix the context keeps.
-            EXPECT_EQ(projection->matrix.m[row][column], context.projection(row, column));
+            EXPECT_EQ(projection.m[row][column], context.projection(row, column));
         }
     }
     // The aspect as given, not 4/3 (which would give 1.8106602).

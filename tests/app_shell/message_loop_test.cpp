@@ -9,6 +9,7 @@
 
 #include "demo_context.h"
 #include "display_size.h"
+#include "frame_timer.h"
 #include "main_window.h"
 #include "test_clock.h"
 #include "win32_sdl.h"

@@ -2,9 +2,13 @@
 
 #include <windows.h>
 
+#include "win32_counter.h"
+
 TestClock testClock;
 
-BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER* count) {
+namespace {
+
+BOOL readCounter(LARGE_INTEGER* count) {
     ++testClock.reads;
     if (testClock.onRead) testClock.onRead(testClock.reads);
     count->QuadPart = testClock.counter.load();
@@ -12,7 +16,11 @@ BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER* count) {
     return TRUE;
 }
 
-BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* frequency) {
+BOOL readFrequency(LARGE_INTEGER* frequency) {
     frequency->QuadPart = testClock.frequency.load();
     return TRUE;
 }
+}  // namespace
+
+// Installed before main, so the program's first read already sees it.
+bool testClockInstalled = (win32SetCounterSource(readCounter, readFrequency), true);

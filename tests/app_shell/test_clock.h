@@ -1,6 +1,7 @@
-// A high-resolution counter the test sets by hand, linked in place of the
-// real clock. Every read can run a step of the test (the loop reads the
-// counter once per frame, so this is a hook at the start of each frame).
+// A high-resolution counter the test sets by hand, installed as the source
+// of QueryPerformanceCounter when the test program starts. Every read can run
+// a step of the test (the loop reads the counter once per frame, so this is a
+// hook at the start of each frame).
 #ifndef ZELVARO_TESTS_APP_SHELL_TEST_CLOCK_H
 #define ZELVARO_TESTS_APP_SHELL_TEST_CLOCK_H
 

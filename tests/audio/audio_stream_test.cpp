@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "temp_folder.h"
 #include "test_mp3.h"
 
 namespace {
@@ -22,16 +23,10 @@ protected:
     void SetUp() override {
         audioUseVirtualOutput();
         ASSERT_TRUE(BASS_Init(-1, 44100, 0, nullptr));
-        char pattern[] = "/tmp/zelvaro-audio-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = pattern;
     }
-    void TearDown() override {
-        BASS_Free();
-        std::system(("rm -rf '" + folder + "'").c_str());
-    }
+    void TearDown() override { BASS_Free(); }
     std::string file(const std::string& name, const std::vector<unsigned char>& bytes) {
-        const std::string path = folder + "/" + name;
+        const std::string path = folder.file(name);
         EXPECT_TRUE(writeBytes(path, bytes));
         return path;
     }
@@ -51,13 +46,13 @@ protected:
         }
         return last;
     }
-    std::string folder;
+    TempFolder folder{"audio"};
 };
 
 TEST_F(VirtualStreamTest, MissingOrUnreadableFilesGiveHandleZero) {
-    EXPECT_EQ(open(folder + "/absent.mp3"), 0u);
+    EXPECT_EQ(open(folder.file("absent.mp3")), 0u);
     EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_FILEOPEN);
-    EXPECT_EQ(open(folder), 0u) << "a folder is not a file";
+    EXPECT_EQ(open(folder.path()), 0u) << "a folder is not a file";
     EXPECT_EQ(BASS_StreamCreateFile(FALSE, nullptr, 0, 0, 0), 0u);
     EXPECT_EQ(open(file("empty.mp3", {})), 0u);
 }

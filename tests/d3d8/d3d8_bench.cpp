@@ -1,28 +1,29 @@
 // The device layer's cost against plain OpenGL doing the same work, in one
 // process: (a) draws per second of a small textured quad with state changes
 // between draws, (b) frames per second of 20 full-screen textured, blended
-// quads at 1024 x 768. Prints the numbers; not a test.
+// quads at 1024 x 768. Google Benchmark prints each side; the ratio of the
+// layer to plain OpenGL follows, and for (a) also the ratio of draws per
+// second of the drawing thread's CPU time. Not a test.
 //
-//   SDL_VIDEODRIVER=offscreen ./d3d8_bench [seconds]
+//   SDL_VIDEODRIVER=offscreen ./d3d8_bench [--benchmark_filter=...]
+#include <benchmark/benchmark.h>
 #include <d3d8.h>
 
-#include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <map>
+#include <string>
 #include <vector>
 
-#include "../../platform/d3d8/bench/d3d8_gl_reference.h"
 #include "../../platform/d3d8/d3d8_stats.h"
+#include "d3d8_gl_reference.h"
 #include "d3d_test_device.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 constexpr int kWarmUpDraws = 1000;
-
-double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+constexpr int kDrawsPerIteration = 1000;
+constexpr int kQuadsPerFrame = 20;
 
 struct Vertex {
     float x, y, z;
@@ -103,91 +104,152 @@ void releaseLayers(IDirect3DDevice8* device, LayerSetup& layers) {
     layers.textures[1]->Release();
 }
 
-double layerDrawRate(IDirect3DDevice8* device, int drawCount, double* drawsPerCpuSecond) {
-    LayerSetup layers = setUpLayers(device, 0.05f);
-    IDirect3DTexture8* const* textures = layers.textures;
-    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
-    finish(device);
+// The drawing of (a): small quads, each with its own texture, blending,
+// colour factor and position.
+void drawSmallQuads(IDirect3DDevice8* device, IDirect3DTexture8* const* textures, int count) {
     D3DMATRIX world{};
     world._11 = world._22 = world._33 = world._44 = 1.0f;
-    auto draws = [&](int count) {
-        for (int i = 0; i < count; ++i) {
-            device->SetTexture(0, textures[i & 1]);
-            device->SetRenderState(D3DRS_ALPHABLENDENABLE, (i & 2) != 0);
-            device->SetRenderState(D3DRS_TEXTUREFACTOR, 0xFF00FF00u | static_cast<DWORD>(i & 255) << 8);
-            world._41 = static_cast<float>(i % 17) * 0.1f - 0.8f;
-            world._42 = static_cast<float>(i % 13) * 0.1f - 0.6f;
-            device->SetTransform(D3DTS_WORLD, &world);
-            device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 2);
-        }
-        finish(device);
-    };
-    draws(kWarmUpDraws);  // shaders compiled and blend variants made before timing
-    const Clock::time_point start = Clock::now();
-    const double cpuStart = d3d8ThreadCpuSeconds();
-    draws(drawCount);
-    *drawsPerCpuSecond = drawCount / (d3d8ThreadCpuSeconds() - cpuStart);
-    const double rate = drawCount / secondsSince(start);
-    releaseLayers(device, layers);
-    return rate;
+    for (int i = 0; i < count; ++i) {
+        device->SetTexture(0, textures[i & 1]);
+        device->SetRenderState(D3DRS_ALPHABLENDENABLE, (i & 2) != 0);
+        device->SetRenderState(D3DRS_TEXTUREFACTOR, 0xFF00FF00u | static_cast<DWORD>(i & 255) << 8);
+        world._41 = static_cast<float>(i % 17) * 0.1f - 0.8f;
+        world._42 = static_cast<float>(i % 13) * 0.1f - 0.6f;
+        device->SetTransform(D3DTS_WORLD, &world);
+        device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 2);
+    }
+    finish(device);
 }
 
-double layerFillRate(IDirect3DDevice8* device, int quadsPerFrame, double seconds) {
+// The draws per second of the drawing thread's CPU time, the figure that holds
+// on a loaded machine, as the counter "per_cpu_second".
+void setDrawsPerCpuSecond(benchmark::State& state, double cpuSeconds) {
+    if (cpuSeconds > 0) state.counters["per_cpu_second"] = double(state.iterations()) * kDrawsPerIteration / cpuSeconds;
+}
+
+void layerDraws(benchmark::State& state) {
+    TestDevice small;
+    if (!createTestDevice(256, 256, &small)) {
+        state.SkipWithError(small.error.c_str());
+        return;
+    }
+    LayerSetup layers = setUpLayers(small.device, 0.05f);
+    small.device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+    drawSmallQuads(small.device, layers.textures, kWarmUpDraws);  // shaders and blend variants made first
+    const double cpuStart = d3d8ThreadCpuSeconds();
+    for (auto _ : state) drawSmallQuads(small.device, layers.textures, kDrawsPerIteration);
+    state.SetItemsProcessed(state.iterations() * kDrawsPerIteration);
+    setDrawsPerCpuSecond(state, d3d8ThreadCpuSeconds() - cpuStart);
+    releaseLayers(small.device, layers);
+    releaseTestDevice(&small);
+}
+
+// The plain-OpenGL side times its own draws; its time is the benchmark's.
+void plainGlDraws(benchmark::State& state) {
+    TestDevice small;
+    if (!createTestDevice(256, 256, &small)) {
+        state.SkipWithError(small.error.c_str());
+        return;
+    }
+    double cpuSeconds = 0;
+    for (auto _ : state) {
+        double drawsPerCpuSecond = 0;
+        state.SetIterationTime(kDrawsPerIteration / d3d8ReferenceDrawRate(kDrawsPerIteration, &drawsPerCpuSecond));
+        if (drawsPerCpuSecond > 0) cpuSeconds += kDrawsPerIteration / drawsPerCpuSecond;
+    }
+    state.SetItemsProcessed(state.iterations() * kDrawsPerIteration);
+    setDrawsPerCpuSecond(state, cpuSeconds);
+    releaseTestDevice(&small);
+}
+
+// (b): one iteration is one frame.
+void layerFrames(benchmark::State& state) {
+    TestDevice large;
+    if (!createTestDevice(1024, 768, &large)) {
+        state.SkipWithError(large.error.c_str());
+        return;
+    }
+    IDirect3DDevice8* device = large.device;
     LayerSetup layers = setUpLayers(device, 1.0f);
-    IDirect3DTexture8* const* textures = layers.textures;
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
     finish(device);
-    int frames = 0;
-    const Clock::time_point start = Clock::now();
-    while (secondsSince(start) < seconds) {
+    for (auto _ : state) {
         device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
         device->BeginScene();
-        for (int i = 0; i < quadsPerFrame; ++i) {
-            device->SetTexture(0, textures[i & 1]);
+        for (int i = 0; i < kQuadsPerFrame; ++i) {
+            device->SetTexture(0, layers.textures[i & 1]);
             device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 2);
         }
         device->EndScene();
         device->Present(nullptr, nullptr, nullptr, nullptr);
-        ++frames;
     }
     finish(device);
-    const double rate = frames / secondsSince(start);
+    state.SetItemsProcessed(state.iterations());
     releaseLayers(device, layers);
-    return rate;
+    releaseTestDevice(&large);
 }
+
+void plainGlFrames(benchmark::State& state) {
+    TestDevice large;
+    if (!createTestDevice(1024, 768, &large)) {
+        state.SkipWithError(large.error.c_str());
+        return;
+    }
+    // Each call draws frames for a quarter second and answers frames per second.
+    for (auto _ : state) state.SetIterationTime(1.0 / d3d8ReferenceFillRate(1024, 768, kQuadsPerFrame, 0.25));
+    state.SetItemsProcessed(state.iterations());
+    releaseTestDevice(&large);
+}
+
+// The console output, keeping every benchmark's items per second for the ratios.
+class RateKeeper : public benchmark::ConsoleReporter {
+public:
+    std::map<std::string, double> rates;  // by benchmark name, without its time suffix
+    std::map<std::string, double> cpuRates;  // the same for "per_cpu_second"
+
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            std::string name = run.benchmark_name();
+            for (const char* suffix : {"/manual_time", "/real_time"}) {
+                const size_t at = name.find(suffix);
+                if (at != std::string::npos) name.erase(at);
+            }
+            auto rate = run.counters.find("items_per_second");
+            if (rate != run.counters.end()) rates[name] = rate->second;
+            auto cpuRate = run.counters.find("per_cpu_second");
+            if (cpuRate != run.counters.end()) cpuRates[name] = cpuRate->second;
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+};
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const double seconds = argc > 1 ? std::atof(argv[1]) : 3.0;
-    const int drawCount = 50000;
-    TestDevice small;
-    if (!createTestDevice(256, 256, &small)) {
-        std::fprintf(stderr, "d3d8_bench: %s\n", small.error.c_str());
-        return 1;
+    // Wall-clock time throughout: llvmpipe draws on threads of its own.
+    benchmark::RegisterBenchmark("a_small_quads/layer", layerDraws)->UseRealTime()->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("a_small_quads/plain_gl", plainGlDraws)->UseManualTime()->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("b_full_screen_frames/layer", layerFrames)->UseRealTime()->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("b_full_screen_frames/plain_gl", plainGlFrames)->UseManualTime()->Unit(benchmark::kMillisecond);
+    benchmark::Initialize(&argc, argv);
+    RateKeeper reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    for (const char* test : {"a_small_quads", "b_full_screen_frames"}) {
+        const std::string name = test;
+        auto layer = reporter.rates.find(name + "/layer");
+        auto plain = reporter.rates.find(name + "/plain_gl");
+        if (layer != reporter.rates.end() && plain != reporter.rates.end() && plain->second > 0) {
+            std::printf("%s: layer %.2f/s, plain GL %.2f/s, ratio %.2f\n", test, layer->second, plain->second,
+                        layer->second / plain->second);
+        }
     }
-    double layerCpuDraws = 0;
-    double plainCpuDraws = 0;
-    const double layerDraws = layerDrawRate(small.device, drawCount, &layerCpuDraws);
-    const double plainDraws = d3d8ReferenceDrawRate(drawCount, &plainCpuDraws);
-    releaseTestDevice(&small);
-    std::printf("(a) small textured quads with state changes: layer %.0f draws/s, plain GL %.0f draws/s, ratio %.2f\n",
-                layerDraws, plainDraws, layerDraws / plainDraws);
     // Per second of the drawing thread's CPU time: the figure that holds on a loaded machine.
-    std::printf("    per CPU second of the drawing thread: layer %.0f draws, plain GL %.0f draws, ratio %.2f\n", layerCpuDraws,
-                plainCpuDraws, layerCpuDraws / plainCpuDraws);
-
-    TestDevice large;
-    if (!createTestDevice(1024, 768, &large)) {
-        std::fprintf(stderr, "d3d8_bench: %s\n", large.error.c_str());
-        return 1;
+    auto layer = reporter.cpuRates.find("a_small_quads/layer");
+    auto plain = reporter.cpuRates.find("a_small_quads/plain_gl");
+    if (layer != reporter.cpuRates.end() && plain != reporter.cpuRates.end() && plain->second > 0) {
+        std::printf("a_small_quads per CPU second of the drawing thread: layer %.2f/s, plain GL %.2f/s, ratio %.2f\n",
+                    layer->second, plain->second, layer->second / plain->second);
     }
-    const int quads = 20;
-    const double layerFrames = layerFillRate(large.device, quads, seconds);
-    const double plainFrames = d3d8ReferenceFillRate(1024, 768, quads, seconds);
-    releaseTestDevice(&large);
-    std::printf("(b) %d full-screen textured blended quads at 1024x768: layer %.2f frames/s, plain GL %.2f frames/s, "
-                "ratio %.2f\n",
-                quads, layerFrames, plainFrames, layerFrames / plainFrames);
+    benchmark::Shutdown();
     return 0;
 }

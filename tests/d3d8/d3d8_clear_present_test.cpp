@@ -63,9 +63,32 @@ TEST_F(ClearPresentTest, ClearIgnoresTheColourWriteMask) {
     EXPECT_TRUE(pixelNear(backBuffer(), 64, 64, 0x00ABCDEF, 0));
 }
 
-TEST_F(ClearPresentTest, ClearWithoutFlagsOrRectanglesIsRefused) {
+TEST_F(ClearPresentTest, ClearWithoutFlagsIsRefused) {
     EXPECT_EQ(device->Clear(0, nullptr, 0, 0, 1.0f, 0), D3DERR_INVALIDCALL);
-    EXPECT_EQ(device->Clear(3, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0), D3DERR_INVALIDCALL);
+}
+
+TEST_F(ClearPresentTest, CountOfZeroWithRectanglesClearsNothing) {
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0x00000000, 1.0f, 0);
+    const D3DRECT rect{10, 10, 20, 20};
+    EXPECT_EQ(device->Clear(0, &rect, D3DCLEAR_TARGET, 0x000000FF, 1.0f, 0), D3D_OK);
+    const RgbaImage picture = backBuffer();
+    EXPECT_TRUE(pixelNear(picture, 15, 15, 0x00000000, 0));
+    EXPECT_TRUE(pixelNear(picture, 64, 64, 0x00000000, 0));
+}
+
+TEST_F(ClearPresentTest, NullRectanglesClearTheViewportWhateverTheCount) {
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0x00000000, 1.0f, 0);
+    EXPECT_EQ(device->Clear(1, nullptr, D3DCLEAR_TARGET, 0x00FF0000, 1.0f, 0), D3D_OK);
+    RgbaImage picture = backBuffer();
+    EXPECT_TRUE(pixelNear(picture, 0, 0, 0x00FF0000, 0));
+    EXPECT_TRUE(pixelNear(picture, 127, 127, 0x00FF0000, 0));
+    const D3DVIEWPORT8 viewport{16, 32, 40, 20, 0.0f, 1.0f};
+    device->SetViewport(&viewport);
+    EXPECT_EQ(device->Clear(3, nullptr, D3DCLEAR_TARGET, 0x0000FF00, 1.0f, 0), D3D_OK);
+    picture = backBuffer();
+    EXPECT_TRUE(pixelNear(picture, 16, 32, 0x0000FF00, 0));
+    EXPECT_TRUE(pixelNear(picture, 55, 51, 0x0000FF00, 0));
+    EXPECT_TRUE(pixelNear(picture, 15, 32, 0x00FF0000, 0)) << "outside the viewport";
 }
 
 TEST_F(ClearPresentTest, BeginAndEndScenePairUp) {

@@ -129,6 +129,61 @@ TEST_F(RasterTest, ViewportDepthRangeIsKept) {
     EXPECT_TRUE(pixelNear(picture, 96, 64, 0x00000000, 0));
 }
 
+// Screen-space vertices are not clipped in depth (the device does not offer
+// D3DPMISCCAPS_CLIPTLVERTS): z below 0 and above 1 is clamped to 0 and 1.
+TEST_F(RasterTest, ScreenSpaceDepthOutsideZeroToOneIsClampedNotClipped) {
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+    drawRect(0, 0, 64, 128, 0xFFFF0000, -0.5f);
+    drawRect(64, 0, 128, 128, 0xFF00FF00, 1.5f);
+    RgbaImage picture = present();
+    EXPECT_TRUE(pixelNear(picture, 32, 64, 0x00FF0000, 0)) << "z < 0, depth buffer off";
+    EXPECT_TRUE(pixelNear(picture, 96, 64, 0x0000FF00, 0)) << "z > 1, depth buffer off";
+
+    device->SetRenderState(D3DRS_ZENABLE, TRUE);
+    device->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+    drawRect(0, 0, 64, 128, 0xFFFF0000, -0.5f);
+    drawRect(64, 0, 128, 128, 0xFF00FF00, 1.5f);
+    picture = present();
+    EXPECT_TRUE(pixelNear(picture, 32, 64, 0x00FF0000, 0)) << "z < 0 against depth 1";
+    EXPECT_TRUE(pixelNear(picture, 96, 64, 0x0000FF00, 0)) << "z > 1 is depth 1: passes LESSEQUAL";
+
+    // Against depth 0.5 the quad below 0 passes and writes 0; the one above 1 fails.
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 0.5f, 0);
+    drawRect(0, 0, 64, 128, 0xFFFF0000, -0.5f);
+    drawRect(64, 0, 128, 128, 0xFF00FF00, 1.5f);
+    device->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESS);
+    drawRect(0, 0, 128, 128, 0xFF0000FF, 0.0f);
+    picture = present();
+    EXPECT_TRUE(pixelNear(picture, 32, 64, 0x00FF0000, 0)) << "depth 0 written: z = 0 is not less";
+    EXPECT_TRUE(pixelNear(picture, 96, 64, 0x000000FF, 0));
+}
+
+// The clamp belongs to screen-space draws only: transformed geometry is still
+// clipped after a screen-space draw.
+TEST_F(RasterTest, TransformedDepthIsClippedAfterAScreenSpaceDraw) {
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+    drawRect(0, 0, 1, 1, 0xFF000000, 2.0f);
+    drawClipRect(-1, -1, 1, 1, 0xFFFFFFFF, 1.5f);
+    EXPECT_TRUE(pixelNear(present(), 64, 64, 0x00000000, 0));
+}
+
+TEST_F(RasterTest, ViewportMaxZAboveOneIsAccepted) {
+    const D3DVIEWPORT8 viewport{0, 0, 128, 128, 0.0f, 7.5f};
+    ASSERT_EQ(device->SetViewport(&viewport), D3D_OK);
+    D3DVIEWPORT8 back{};
+    device->GetViewport(&back);
+    EXPECT_EQ(back.MaxZ, 7.5f);
+    device->SetRenderState(D3DRS_ZENABLE, TRUE);
+    device->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+    drawClipRect(-1, -1, 0, 1, 0xFFFFFFFF, 0.5f);
+    drawRect(64, 0, 128, 128, 0xFF00FF00, 0.5f);
+    const RgbaImage picture = present();
+    EXPECT_TRUE(pixelNear(picture, 32, 64, 0x00FFFFFF, 0));
+    EXPECT_TRUE(pixelNear(picture, 96, 64, 0x0000FF00, 0));
+}
+
 // Two triangles, clockwise on screen at the left, counter-clockwise at the right.
 void drawWindingPair(IDirect3DDevice8* device) {
     const ScreenVertex triangles[6] = {

@@ -12,6 +12,7 @@
 
 #include "catalogue.h"
 #include "reference_decoders.h"
+#include "temp_folder.h"
 
 namespace {
 
@@ -201,9 +202,8 @@ TEST(DatagenImages, TheTitleCardIsOpaque) {
 
 TEST(DatagenRegeneration, RunningAgainGivesTheSameBytes) {
   REQUIRE_GENERATED_DATA();
-  std::string out =
-      (std::filesystem::temp_directory_path() / ("zelvaro-datagen-again-" + std::to_string(::getpid()))).string();
-  std::filesystem::remove_all(out);
+  TempFolder folder("datagen-again");
+  std::string out = folder.path();
   const std::vector<std::string> names = {"sunover.jpg", "port.jpg", "logos.tga", "text.png", "grupy3.png",
                                           "rosetyle.jpg", "drzewko.png", "zelvaro.mp3"};
   std::string command = std::string(ZELVARO_DATAGEN_PROGRAM) + " --jobs 2 --out " + out;
@@ -217,7 +217,6 @@ TEST(DatagenRegeneration, RunningAgainGivesTheSameBytes) {
     EXPECT_FALSE(first.empty()) << n;
     EXPECT_TRUE(first == second) << n << " differs between two runs";
   }
-  std::filesystem::remove_all(out);
 }
 
 }  // namespace

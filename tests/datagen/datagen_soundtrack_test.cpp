@@ -17,6 +17,7 @@
 #include "mp3_file.h"
 #include "music_analysis.h"
 #include "soundtrack.h"
+#include "temp_folder.h"
 
 namespace {
 
@@ -96,11 +97,10 @@ TEST(DatagenMp3, AnyLengthComesBackExactlyAndInPlace) {
     pcm[i * 2] = i % 4410 < 40 ? 20000 : 0;
     pcm[i * 2 + 1] = static_cast<std::int16_t>(8000.0 * std::sin(static_cast<double>(i) * 2.0 * 3.14159265358979 * 330.0 / 44100.0));
   }
-  std::string path =
-      (std::filesystem::temp_directory_path() / ("zelvaro-datagen-roundtrip-" + std::to_string(::getpid()) + ".mp3")).string();
+  TempFolder folder("datagen-roundtrip");
+  std::string path = folder.file("roundtrip.mp3");
   ASSERT_EQ(datagen::writeMp3(path, pcm, 192), "");
   Decoded d = decodeMp3(path);
-  std::filesystem::remove(path);
   ASSERT_EQ(d.error, "");
   EXPECT_EQ(d.left.size(), frames);
   // the clicks come back at multiples of 0.1 s

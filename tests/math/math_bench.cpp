@@ -1,8 +1,9 @@
 // Calls per second of matrix multiply, vector transform and vector normalize,
 // on the x87 reference code (forced with the registry switch) and on the
-// routines the processor gets. Prints one line per function and choice.
-#include <chrono>
-#include <cstdio>
+// routines the processor gets (the label names the choice).
+// Run: build-dir/tests/math/math_bench [--benchmark_filter=...]
+#include <benchmark/benchmark.h>
+
 #include <cstdlib>
 #include <random>
 #include <vector>
@@ -13,8 +14,6 @@
 namespace {
 
 const int sampleCount = 1024;
-const int rounds = 4000;
-
 struct BenchData {
     std::vector<D3DXMATRIX> matrices;
     std::vector<D3DXVECTOR3> vectors;
@@ -36,39 +35,6 @@ BenchData makeData() {
 
 enum class BenchFunction { multiply, transform, normalize };
 
-// Runs one function over the data `rounds` times; returns calls per second.
-// The sink keeps the compiler from dropping the work.
-double callsPerSecond(BenchFunction function, BenchData& data, float* sink) {
-    const auto start = std::chrono::steady_clock::now();
-    D3DXMATRIX chain;
-    D3DXMatrixIdentity(&chain);
-    D3DXVECTOR4 transformed = {0, 0, 0, 0};
-    D3DXVECTOR3 unit(0, 0, 0);
-    float total = 0.0f;
-    for (int round = 0; round < rounds; ++round) {
-        for (int i = 0; i < sampleCount; ++i) {
-            switch (function) {
-                case BenchFunction::multiply:
-                    // multiplying into the left input, as the transform chains do
-                    D3DXMatrixMultiply(&chain, &data.matrices[i], &data.matrices[(i + 1) % sampleCount]);
-                    break;
-                case BenchFunction::transform:
-                    D3DXVec3Transform(&transformed, &data.vectors[i], &data.matrices[i]);
-                    total += transformed.w;
-                    break;
-                case BenchFunction::normalize:
-                    D3DXVec3Normalize(&unit, &data.vectors[i]);
-                    total += unit.x;
-                    break;
-            }
-        }
-        total += chain.m[0][0];
-    }
-    *sink += total;
-    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-    return double(rounds) * sampleCount / elapsed.count();
-}
-
 const char* implementationName(int implementation) {
     switch (implementation) {
         case mathImplementationX87:
@@ -84,32 +50,48 @@ const char* implementationName(int implementation) {
     }
 }
 
+// One iteration runs the function over every sample once.
+void runFunction(benchmark::State& state, BenchFunction function, bool reference) {
+    if (reference)
+        setenv("ZELVARO_REG_DisableD3DXPSGP", "1", 1);
+    else
+        unsetenv("ZELVARO_REG_DisableD3DXPSGP");
+    mathResetSelection();
+    state.SetLabel(implementationName(mathSelectImplementation()));
+    BenchData data = makeData();
+    D3DXMATRIX chain;
+    D3DXMatrixIdentity(&chain);
+    D3DXVECTOR4 transformed = {0, 0, 0, 0};
+    D3DXVECTOR3 unit(0, 0, 0);
+    for (auto _ : state) {
+        for (int i = 0; i < sampleCount; ++i) {
+            switch (function) {
+                case BenchFunction::multiply:
+                    // multiplying into the left input, as the transform chains do
+                    D3DXMatrixMultiply(&chain, &data.matrices[i], &data.matrices[(i + 1) % sampleCount]);
+                    break;
+                case BenchFunction::transform:
+                    D3DXVec3Transform(&transformed, &data.vectors[i], &data.matrices[i]);
+                    break;
+                case BenchFunction::normalize:
+                    D3DXVec3Normalize(&unit, &data.vectors[i]);
+                    break;
+            }
+            benchmark::DoNotOptimize(transformed);
+            benchmark::DoNotOptimize(unit);
+        }
+        benchmark::DoNotOptimize(chain);
+    }
+    state.SetItemsProcessed(state.iterations() * sampleCount);
+}
+
 }  // namespace
 
-int main() {
-    BenchData data = makeData();
-    float sink = 0.0f;
-    const struct {
-        BenchFunction function;
-        const char* name;
-    } functions[] = {
-        {BenchFunction::multiply, "D3DXMatrixMultiply"},
-        {BenchFunction::transform, "D3DXVec3Transform"},
-        {BenchFunction::normalize, "D3DXVec3Normalize"},
-    };
-    for (int disable = 1; disable >= 0; --disable) {
-        if (disable)
-            setenv("ZELVARO_REG_DisableD3DXPSGP", "1", 1);
-        else
-            unsetenv("ZELVARO_REG_DisableD3DXPSGP");
-        mathResetSelection();
-        const int implementation = mathSelectImplementation();
-        for (const auto& entry : functions) {
-            const double rate = callsPerSecond(entry.function, data, &sink);
-            std::printf("%-20s %-14s %8.1f million calls/s\n", entry.name,
-                        implementationName(implementation), rate / 1e6);
-        }
-    }
-    std::printf("(checksum %g)\n", double(sink));
-    return 0;
-}
+BENCHMARK_CAPTURE(runFunction, D3DXMatrixMultiply_reference, BenchFunction::multiply, true);
+BENCHMARK_CAPTURE(runFunction, D3DXVec3Transform_reference, BenchFunction::transform, true);
+BENCHMARK_CAPTURE(runFunction, D3DXVec3Normalize_reference, BenchFunction::normalize, true);
+BENCHMARK_CAPTURE(runFunction, D3DXMatrixMultiply_chosen, BenchFunction::multiply, false);
+BENCHMARK_CAPTURE(runFunction, D3DXVec3Transform_chosen, BenchFunction::transform, false);
+BENCHMARK_CAPTURE(runFunction, D3DXVec3Normalize_chosen, BenchFunction::normalize, false);
+
+BENCHMARK_MAIN();

@@ -1,15 +1,15 @@
 // Scene 10: the capture of scene 7, the cards breaking on their beats, the
 // one-way switch to the second phase with its own capture, the scrolling
 // lattice, the echoes scene 2 asks for and the long frames.
-#include "scenes/city_cards_scene.h"
+#include "city_cards_scene.h"
 
 #include <cmath>
 #include <vector>
 
 #include "scene_test_fixture.h"
-#include "scenes/shatter_panel.h"
-#include "scenes/spinning_rings_scene.h"
-#include "scenes/text_strip.h"
+#include "shatter_panel.h"
+#include "spinning_rings_scene.h"
+#include "text_strip.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 // Scene 13: scene 6 animating inside the captured panel while it shatters,
 // and the end of the program once the panel is spent.
-#include "scenes/final_shatter_scene.h"
+#include "final_shatter_scene.h"
 
+#include "logo_morph_scene.h"
 #include "scene_test_fixture.h"
-#include "scenes/logo_morph_scene.h"
-#include "scenes/shatter_panel.h"
+#include "shatter_panel.h"
 
 namespace {
 

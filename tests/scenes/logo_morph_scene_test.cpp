@@ -1,6 +1,6 @@
 // Scene 6: the logo beats, the flashes of the second appearance, the morph
 // through the key shapes and the frames that are too long to animate.
-#include "scenes/logo_morph_scene.h"
+#include "logo_morph_scene.h"
 
 #include <cmath>
 #include <vector>

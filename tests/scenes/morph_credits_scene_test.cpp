@@ -1,6 +1,6 @@
 // Scene 5: events with their echo pulses and credit names, the burst, the
 // opening flash, the morph cycle and the frames that are too long to animate.
-#include "scenes/morph_credits_scene.h"
+#include "morph_credits_scene.h"
 
 #include <cmath>
 #include <vector>

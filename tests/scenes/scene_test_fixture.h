@@ -9,14 +9,14 @@
 
 #include <initializer_list>
 
-#include "app/demo_context.h"
-#include "app/demo_random.h"
-#include "app/main_window.h"
-#include "app/music_clock.h"
-#include "app/scene_registry.h"
-#include "app/texture_table.h"
+#include "demo_context.h"
+#include "demo_random.h"
+#include "frame_timer.h"
+#include "mesh_object.h"
+#include "music_clock.h"
 #include "recording_device.h"
-#include "toolkit/mesh_object.h"
+#include "scene_registry.h"
+#include "texture_table.h"
 
 class SceneFixture : public ::testing::Test {
 protected:

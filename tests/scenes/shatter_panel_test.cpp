@@ -1,12 +1,12 @@
 // ShatterPanel and TextStrip: the grid and its triangle slots, the break
 // (rigid pieces flying along their scatter vectors, alpha falling to 0 in
 // 2.5 s) and the strips' scrolling texture coordinates.
-#include "scenes/shatter_panel.h"
+#include "shatter_panel.h"
 
 #include <cmath>
 
 #include "scene_test_fixture.h"
-#include "scenes/text_strip.h"
+#include "text_strip.h"
 
 namespace {
 
@@ -136,11 +136,10 @@ TEST_F(ShatterPanelTest, StripScrollsItsTextureAlongTheStripAndDrawsWithoutDepth
 
     device.clearCalls();
     strip.draw();
-    const std::vector<std::string> states = device.callTexts({"SetRenderState"});
-    ASSERT_FALSE(states.empty());
-    EXPECT_EQ(states.front(), "SetRenderState(D3DRS_ZENABLE, 0)");
-    EXPECT_EQ(device.last("DrawPrimitive")->args[2], 2u);
-    EXPECT_EQ(device.last("SetRenderState")->text, "SetRenderState(D3DRS_FILLMODE, 3)");
+    ASSERT_EQ(device.draws.size(), 1u);
+    EXPECT_EQ(device.draws[0].state.renderState(D3DRS_ZENABLE), DWORD(FALSE));
+    EXPECT_EQ(device.draws[0].primitiveCount, 2u);
+    EXPECT_EQ(device.state.renderState(D3DRS_FILLMODE), DWORD(D3DFILL_SOLID)) << "left solid";
 }
 
 }  // namespace

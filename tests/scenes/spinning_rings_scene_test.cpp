@@ -1,12 +1,12 @@
 // Scene 7: its layout from the program-wide random sequence, the opening over
 // scene 5's morph, the falling particles, the bounce and the long frames.
-#include "scenes/spinning_rings_scene.h"
+#include "spinning_rings_scene.h"
 
 #include <cmath>
 #include <vector>
 
+#include "morph_credits_scene.h"
 #include "scene_test_fixture.h"
-#include "scenes/morph_credits_scene.h"
 
 namespace {
 

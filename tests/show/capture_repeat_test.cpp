@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "show_capture.h"
+#include "temp_folder.h"
 
 namespace {
 
@@ -21,11 +22,8 @@ const std::vector<std::string> oneFrame = {"--fps", "12", "--at", "1.0"};
 
 class ShowCaptureRepeat : public ::testing::Test {
 protected:
-    void SetUp() override {
-        scratch = makeScratchFolder("repeat");
-        ASSERT_FALSE(scratch.empty());
-    }
-    void TearDown() override { removeFolder(scratch); }
+    TempFolder scratchFolder{"repeat"};
+    const std::string scratch = scratchFolder.path();
 
     // One frame captured into a folder of its own; the path of its PNG file.
     std::string captureOne(const std::string& program, const std::string& name,
@@ -37,15 +35,10 @@ protected:
         arguments.push_back(folder);
         const CaptureResult result = runCapture(program, arguments, dataFolder, scratch);
         EXPECT_EQ(result.exitCode, 0) << result.errors;
-        std::vector<std::string> files;
-        if (std::filesystem::is_directory(folder)) {
-            for (const auto& entry : std::filesystem::directory_iterator(folder)) files.push_back(entry.path());
-        }
+        const std::vector<std::string> files = folderFiles(folder);
         EXPECT_EQ(files.size(), 1u) << name;
         return files.empty() ? std::string() : files.front();
     }
-
-    std::string scratch;
 };
 
 std::vector<char> fileBytes(const std::string& path) {
@@ -76,7 +69,7 @@ TEST_F(ShowCaptureRepeat, SameOptionsGiveIdenticalFiles) {
 TEST_F(ShowCaptureRepeat, SmallBuildShowsTheSamePictureAt640x480) {
     const std::string large = captureOne(captureProgram, "large");
     const std::string small = captureOne(smallCaptureProgram, "small");
-    // --size 640 hands the capture over to the 640 build.
+    // --size 640 names the 640 x 480 build's picture: the same bytes.
     const std::string handedOver = captureOne(captureProgram, "handed-over", {"--size", "640"});
     RgbaImage largePicture, smallPicture, handedOverPicture;
     ASSERT_TRUE(readPng(large, &largePicture));

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -75,15 +76,14 @@ CaptureResult runCapture(const std::string& program, const std::vector<std::stri
     return result;
 }
 
-std::string makeScratchFolder(const std::string& tag) {
-    std::string pattern = (std::filesystem::temp_directory_path() / ("zelvaro-" + tag + "-XXXXXX")).string();
-    if (mkdtemp(pattern.data()) == nullptr) return std::string();
-    return pattern;
-}
-
-void removeFolder(const std::string& path) {
+std::vector<std::string> folderFiles(const std::string& path) {
+    std::vector<std::string> files;
     std::error_code ignored;
-    if (!path.empty()) std::filesystem::remove_all(path, ignored);
+    if (std::filesystem::is_directory(path, ignored)) {
+        for (const auto& entry : std::filesystem::directory_iterator(path)) files.push_back(entry.path());
+    }
+    std::sort(files.begin(), files.end());
+    return files;
 }
 
 bool readGoldenList(const std::string& path, std::vector<GoldenFrame>* frames, std::string* error) {
@@ -152,6 +152,63 @@ RgbaImage downscale(const RgbaImage& image, int factor) {
                 }
                 small.pixels[(size_t(y) * size_t(small.width) + size_t(x)) * 4 + size_t(channel)] =
                     uint8_t((sum + area / 2) / area);
+            }
+        }
+    }
+    return small;
+}
+
+namespace {
+
+// The share of each source pixel in each target pixel along one axis.
+struct Cover {
+    int first = 0;
+    std::vector<double> weights;
+};
+
+std::vector<Cover> covers(int from, int to) {
+    std::vector<Cover> result(static_cast<size_t>(to));
+    const double step = double(from) / to;
+    for (int i = 0; i < to; ++i) {
+        const double begin = i * step;
+        const double end = begin + step;
+        Cover& cover = result[size_t(i)];
+        cover.first = int(begin);
+        for (int source = cover.first; source < from && source < end; ++source) {
+            const double part = std::min(end, source + 1.0) - std::max(begin, double(source));
+            cover.weights.push_back(part / step);
+        }
+    }
+    return result;
+}
+
+}  // namespace
+
+RgbaImage shrink(const RgbaImage& image, int width, int height) {
+    const std::vector<Cover> across = covers(image.width, width);
+    const std::vector<Cover> down = covers(image.height, height);
+    RgbaImage small;
+    small.width = width;
+    small.height = height;
+    small.pixels.assign(size_t(width) * size_t(height) * 4, 0);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            double sum[4] = {0, 0, 0, 0};
+            const Cover& row = down[size_t(y)];
+            const Cover& column = across[size_t(x)];
+            for (size_t dy = 0; dy < row.weights.size(); ++dy) {
+                for (size_t dx = 0; dx < column.weights.size(); ++dx) {
+                    const double weight = row.weights[dy] * column.weights[dx];
+                    const size_t at = (size_t(row.first + int(dy)) * size_t(image.width) +
+                                       size_t(column.first + int(dx))) * 4;
+                    for (size_t channel = 0; channel < 4; ++channel) {
+                        sum[channel] += weight * image.pixels[at + channel];
+                    }
+                }
+            }
+            for (size_t channel = 0; channel < 4; ++channel) {
+                small.pixels[(size_t(y) * size_t(width) + size_t(x)) * 4 + channel] =
+                    uint8_t(std::lround(std::min(255.0, sum[channel])));
             }
         }
     }

@@ -32,9 +32,8 @@ struct CaptureResult {
 CaptureResult runCapture(const std::string& program, const std::vector<std::string>& arguments,
                          const std::string& folder, const std::string& scratch);
 
-// A fresh, empty temporary folder, removed again by removeFolder.
-std::string makeScratchFolder(const std::string& tag);
-void removeFolder(const std::string& path);
+// The paths of the files in a folder, sorted; none when it does not exist.
+std::vector<std::string> folderFiles(const std::string& path);
 
 // One golden frame: a moment of one scene, on the music clock or, for the
 // title card, on the frame clock before the music starts.
@@ -55,6 +54,9 @@ long goldenFrameNumber(const GoldenFrame& golden, long handOverFrame, int fps);
 
 // Averages blocks of factor × factor pixels (the size must divide evenly).
 RgbaImage downscale(const RgbaImage& image, int factor);
+// Shrinks to any smaller size: each new pixel is the average of the area of
+// the image it covers, parts of pixels weighed by their share.
+RgbaImage shrink(const RgbaImage& image, int width, int height);
 
 // How far a picture is from its golden: the mean absolute difference per
 // channel (red, green, blue) and the share of pixels with any channel more

@@ -7,17 +7,18 @@
 // them (see update_goldens.sh); ZELVARO_SHOW_FRAMES=DIR also keeps the
 // full-size pictures there.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <set>
+#include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "show_capture.h"
+#include "temp_folder.h"
 
 namespace {
 
@@ -52,10 +53,9 @@ struct WholeShowRun {
     std::vector<TraceFrame> trace;
     std::vector<GoldenFrame> goldens;
     long handOverFrame = -1;
+    std::unique_ptr<TempFolder> scratchFolder;
     std::string scratch;
     std::string pictures;
-
-    ~WholeShowRun() { removeFolder(scratch); }
 
     void make() {
         std::string error;
@@ -63,17 +63,19 @@ struct WholeShowRun {
             problem = error;
             return;
         }
-        scratch = makeScratchFolder("show");
+        scratchFolder = std::make_unique<TempFolder>("show");
+        scratch = scratchFolder->path();
         pictures = scratch + "/frames";
-        if (scratch.empty() || !std::filesystem::create_directory(pictures)) {
+        if (!std::filesystem::create_directory(pictures)) {
             problem = "cannot make a temporary folder";
             return;
         }
         // The title card runs on frame time: a short first run finds the
-        // frame in which the music starts.
+        // frame in which the music starts, and keeps the card's pictures.
         const std::string fpsText = std::to_string(fps);
-        const CaptureResult opening =
-            runCapture(captureProgram, {"--fps", fpsText, "--to", "0.01", "--trace"}, dataFolder, scratch);
+        const CaptureResult opening = runCapture(
+            captureProgram, {"--fps", fpsText, "--to", "0.01", "--trace", "--out", pictures}, dataFolder,
+            scratch);
         std::vector<TraceFrame> openingTrace;
         if (opening.exitCode != 0 || !readTrace(scratch + "/capture.out", &openingTrace, &error)) {
             problem = "the opening run failed (exit code " + std::to_string(opening.exitCode) + "): " +
@@ -90,19 +92,18 @@ struct WholeShowRun {
             problem = "the title card never handed over to the music";
             return;
         }
-        // Only the golden frames are kept: every other picture goes to /dev/null.
-        std::set<long> wanted;
-        for (const GoldenFrame& golden : goldens) wanted.insert(goldenFrameNumber(golden, handOverFrame, fps));
-        const long lastFrame = handOverFrame + 210L * fps;
-        for (long frame = 0; frame <= lastFrame; ++frame) {
-            if (wanted.count(frame) == 0 &&
-                symlink("/dev/null", (pictures + "/" + frameName(frame)).c_str()) != 0) {
-                problem = "cannot link " + frameName(frame) + " to /dev/null";
-                return;
-            }
+        // The whole show to its own end, with a picture at each golden
+        // frame's music time only (--to lies past the end).
+        std::ostringstream times;
+        times.precision(10);
+        for (const GoldenFrame& golden : goldens) {
+            if (golden.onFrameClock) continue;
+            if (!times.str().empty()) times << ',';
+            times << golden.seconds;
         }
-        result = runCapture(captureProgram, {"--fps", fpsText, "--trace", "--out", pictures}, dataFolder,
-                            scratch);
+        result = runCapture(captureProgram,
+                            {"--fps", fpsText, "--trace", "--to", "210", "--at", times.str(), "--out", pictures},
+                            dataFolder, scratch);
         if (!readTrace(scratch + "/capture.out", &trace, &error)) problem = error;
     }
 };

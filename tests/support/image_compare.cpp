@@ -4,7 +4,8 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
+
+#include "png_writer.h"
 
 uint32_t RgbaImage::argb(int x, int y) const {
     const uint8_t* p = &pixels[(static_cast<size_t>(y) * width + x) * 4];
@@ -73,36 +74,17 @@ ImageDifference compareImages(const RgbaImage& actual, const RgbaImage& expected
     return difference;
 }
 
-namespace {
-
-struct FileCloser {
-    void operator()(FILE* file) const { std::fclose(file); }
-};
-
-}  // namespace
-
 bool writePng(const RgbaImage& image, const std::string& path) {
-    std::unique_ptr<FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
-    if (!file) {
-        std::fprintf(stderr, "writePng: cannot create %s\n", path.c_str());
+    PngPicture picture;
+    picture.width = image.width;
+    picture.height = image.height;
+    picture.layout = PngLayout::Rgba;
+    picture.pixels = image.pixels.data();
+    std::string error;
+    if (!writePngFile(path, picture, &error)) {
+        std::fprintf(stderr, "writePng: %s\n", error.c_str());
         return false;
     }
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
-    if (info == nullptr || setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, info != nullptr ? &info : nullptr);
-        std::fprintf(stderr, "writePng: cannot write %s\n", path.c_str());
-        return false;
-    }
-    png_init_io(png, file.get());
-    png_set_IHDR(png, info, static_cast<png_uint_32>(image.width), static_cast<png_uint_32>(image.height), 8,
-                 PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = 0; y < image.height; ++y) {
-        png_write_row(png, &image.pixels[static_cast<size_t>(y) * image.width * 4]);
-    }
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
     return true;
 }
 

@@ -1,9 +1,11 @@
-// The call-recording device: every call is appended to `calls` with a
-// readable text; resources live in memory.
+// The tests' device: every call is appended to `calls` with a readable text
+// while `recording` is on; resources live in memory.
 #include "recording_device.h"
 
 #include <algorithm>
 #include <cstring>
+
+#include "pixel_conversion.h"
 
 namespace {
 
@@ -83,6 +85,22 @@ std::string RecordingDevice::transformName(DWORD type) {
 
 // ---------------------------------------------------------------- device bookkeeping
 
+RecordingDevice::RecordingDevice() {
+    caps = D3DCAPS8{};
+    caps.DeviceType = D3DDEVTYPE_HAL;
+    caps.TextureCaps = D3DPTEXTURECAPS_POW2 | D3DPTEXTURECAPS_MIPMAP | D3DPTEXTURECAPS_ALPHA;
+    caps.MaxTextureWidth = 2048;
+    caps.MaxTextureHeight = 2048;
+    caps.MaxTextureBlendStages = 8;
+    caps.MaxSimultaneousTextures = 8;
+    caps.MaxPrimitiveCount = 0xFFFFF;
+    caps.MaxVertexIndex = 0xFFFFF;
+    caps.MaxStreams = 1;
+    caps.MaxStreamStride = 256;
+    acceptedFormats = {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R5G6B5, D3DFMT_X1R5G5B5,
+                       D3DFMT_A1R5G5B5, D3DFMT_A4R4G4B4, D3DFMT_L8,       D3DFMT_A8L8};
+}
+
 RecordingDevice::~RecordingDevice() {
     for (RecordingVertexBuffer* buffer : buffers) {
         buffer->owner = nullptr;
@@ -154,8 +172,24 @@ RecordingTexture* RecordingDevice::makeTexture(UINT width, UINT height) {
     failTextureCreation = false;
     CreateTexture(width, height, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture);
     failTextureCreation = failing;
-    calls.pop_back();  // a test's own set-up is not part of what it checks
+    --textureCreations;
+    if (recording) calls.pop_back();  // a test's own set-up is not part of what it checks
     return static_cast<RecordingTexture*>(texture);
+}
+
+DWORD DeviceState::renderState(D3DRENDERSTATETYPE state) const {
+    auto found = renderStates.find(state);
+    return found != renderStates.end() ? found->second : 0;
+}
+
+DWORD DeviceState::stageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type) const {
+    auto found = stageStates.find({stage, static_cast<DWORD>(type)});
+    return found != stageStates.end() ? found->second : 0;
+}
+
+IDirect3DBaseTexture8* DeviceState::texture(DWORD stage) const {
+    auto found = textures.find(stage);
+    return found != textures.end() ? found->second : nullptr;
 }
 
 // ---------------------------------------------------------------- IUnknown
@@ -171,37 +205,64 @@ HRESULT RecordingDevice::QueryInterface(REFIID, void** object) {
 ULONG RecordingDevice::AddRef() { return ++references; }
 ULONG RecordingDevice::Release() { return references > 0 ? --references : 0; }
 
+// ---------------------------------------------------------------- IDirect3D8
+
+UINT RecordingDevice::GetAdapterCount() { return 1; }
+UINT RecordingDevice::GetAdapterModeCount(UINT) { return 1; }
+
+HRESULT RecordingDevice::EnumAdapterModes(UINT, UINT mode, D3DDISPLAYMODE* out) {
+    if (mode != 0) {
+        return D3DERR_INVALIDCALL;
+    }
+    return GetDisplayMode(out);
+}
+
+HRESULT RecordingDevice::GetAdapterDisplayMode(UINT, D3DDISPLAYMODE* mode) { return GetDisplayMode(mode); }
+
+HRESULT RecordingDevice::CheckDeviceType(UINT, D3DDEVTYPE, D3DFORMAT, D3DFORMAT, BOOL) { return D3D_OK; }
+
+HRESULT RecordingDevice::CheckDeviceFormat(UINT, D3DDEVTYPE, D3DFORMAT, DWORD, D3DRESOURCETYPE,
+                                           D3DFORMAT checkFormat) {
+    return acceptedFormats.count(checkFormat) ? D3D_OK : D3DERR_NOTAVAILABLE;
+}
+
+HRESULT RecordingDevice::CheckDepthStencilMatch(UINT, D3DDEVTYPE, D3DFORMAT, D3DFORMAT, D3DFORMAT) {
+    return D3D_OK;
+}
+
+HRESULT RecordingDevice::GetDeviceCaps(UINT, D3DDEVTYPE, D3DCAPS8* out) { return GetDeviceCaps(out); }
+
+HRESULT RecordingDevice::CreateDevice(UINT, D3DDEVTYPE, HWND, DWORD, D3DPRESENT_PARAMETERS*,
+                                      IDirect3DDevice8** device) {
+    if (device != nullptr) {
+        *device = nullptr;
+    }
+    return D3DERR_NOTAVAILABLE;
+}
+
 // ---------------------------------------------------------------- device calls
 
 HRESULT RecordingDevice::TestCooperativeLevel() {
-    record("TestCooperativeLevel", {}, nullptr, "TestCooperativeLevel()");
+    if (recording) record("TestCooperativeLevel", {}, nullptr, "TestCooperativeLevel()");
     return D3D_OK;
 }
 
 UINT RecordingDevice::GetAvailableTextureMem() { return 256u << 20; }
 
 HRESULT RecordingDevice::GetDirect3D(IDirect3D8** direct3D) {
-    if (direct3D != nullptr) {
-        *direct3D = nullptr;
-    }
-    return D3DERR_NOTAVAILABLE;
-}
-
-HRESULT RecordingDevice::GetDeviceCaps(D3DCAPS8* caps) {
-    if (caps == nullptr) {
+    if (direct3D == nullptr) {
         return D3DERR_INVALIDCALL;
     }
-    *caps = D3DCAPS8{};
-    caps->DeviceType = D3DDEVTYPE_HAL;
-    caps->MaxTextureWidth = 4096;
-    caps->MaxTextureHeight = 4096;
-    caps->MaxTextureBlendStages = 8;
-    caps->MaxSimultaneousTextures = 8;
-    caps->MaxPrimitiveCount = 0xFFFFF;
-    caps->MaxVertexIndex = 0xFFFFF;
-    caps->MaxStreams = 1;
-    caps->MaxStreamStride = 256;
-    caps->TextureCaps = D3DPTEXTURECAPS_ALPHA | D3DPTEXTURECAPS_MIPMAP;
+    *direct3D = this;
+    AddRef();
+    return D3D_OK;
+}
+
+HRESULT RecordingDevice::GetDeviceCaps(D3DCAPS8* out) {
+    if (out == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    *out = caps;
     return D3D_OK;
 }
 
@@ -223,12 +284,12 @@ HRESULT RecordingDevice::GetCreationParameters(D3DDEVICE_CREATION_PARAMETERS* pa
 }
 
 HRESULT RecordingDevice::Reset(D3DPRESENT_PARAMETERS*) {
-    record("Reset", {}, nullptr, "Reset()");
+    if (recording) record("Reset", {}, nullptr, "Reset()");
     return D3D_OK;
 }
 
 HRESULT RecordingDevice::Present(const RECT*, const RECT*, HWND, const void*) {
-    record("Present", {}, nullptr, "Present()");
+    if (recording) record("Present", {}, nullptr, "Present()");
     return D3D_OK;
 }
 
@@ -242,34 +303,50 @@ HRESULT RecordingDevice::GetBackBuffer(UINT, D3DBACKBUFFER_TYPE, IDirect3DSurfac
 HRESULT RecordingDevice::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
                                        D3DFORMAT format, D3DPOOL pool,
                                        IDirect3DTexture8** texture) {
-    record("CreateTexture", {width, height, levels, usage, static_cast<DWORD>(format),
+    if (recording) record("CreateTexture", {width, height, levels, usage, static_cast<DWORD>(format),
                              static_cast<DWORD>(pool)},
            nullptr,
            "CreateTexture(" + joined({numberText(width), numberText(height), numberText(levels),
                                       numberText(usage), numberText(format), numberText(pool)}) +
                ")");
-    if (texture == nullptr || width == 0 || height == 0) {
+    const UINT bytesPerPixel = pixelFormatBytes(format);
+    if (texture == nullptr || width == 0 || height == 0 || bytesPerPixel == 0) {
         return D3DERR_INVALIDCALL;
     }
     *texture = nullptr;
+    if (pool != D3DPOOL_SYSTEMMEM && pool != D3DPOOL_SCRATCH && !acceptedFormats.count(format)) {
+        return D3DERR_INVALIDCALL;
+    }
     if (failTextureCreation) {
         return D3DERR_OUTOFVIDEOMEMORY;
     }
     RecordingTexture* made = new RecordingTexture();
-    made->width = width;
-    made->height = height;
     made->format = format;
-    made->pixels.assign(static_cast<size_t>(width) * height * 4, 0);
+    made->usage = usage;
+    made->pool = pool;
+    // Levels 0 means the whole chain down to 1 x 1.
+    for (UINT w = width, h = height;; w = w > 1 ? w / 2 : 1, h = h > 1 ? h / 2 : 1) {
+        RecordingTexture::Level level;
+        level.width = w;
+        level.height = h;
+        level.pitch = w * bytesPerPixel;
+        level.bytes.assign(static_cast<size_t>(level.pitch) * h, 0xCD);  // never-written marker
+        made->levels.push_back(std::move(level));
+        if (made->levels.size() == levels || (levels == 0 && w == 1 && h == 1)) {
+            break;
+        }
+    }
     made->owner = this;
     textures.push_back(made);
     ++liveTextures;
+    ++textureCreations;
     *texture = made;
     return D3D_OK;
 }
 
 HRESULT RecordingDevice::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
                                             IDirect3DVertexBuffer8** vertexBuffer) {
-    record("CreateVertexBuffer", {length, usage, fvf, static_cast<DWORD>(pool)}, nullptr,
+    if (recording) record("CreateVertexBuffer", {length, usage, fvf, static_cast<DWORD>(pool)}, nullptr,
            "CreateVertexBuffer(" + joined({numberText(length), numberText(usage),
                                            numberText(fvf), numberText(pool)}) +
                ")");
@@ -317,22 +394,32 @@ HRESULT RecordingDevice::CreateImageSurface(UINT, UINT, D3DFORMAT, IDirect3DSurf
 
 HRESULT RecordingDevice::CopyRects(IDirect3DSurface8* source, const RECT*, UINT rectCount,
                                    IDirect3DSurface8* destination, const POINT*) {
-    record("CopyRects", {rectCount}, destination,
+    if (recording) record("CopyRects", {rectCount}, destination,
            "CopyRects(" + joined({pointerText(source), numberText(rectCount),
                                   pointerText(destination)}) +
                ")");
     return D3D_OK;
 }
 
-HRESULT RecordingDevice::UpdateTexture(IDirect3DBaseTexture8*, IDirect3DBaseTexture8*) {
-    return D3DERR_NOTAVAILABLE;
+HRESULT RecordingDevice::UpdateTexture(IDirect3DBaseTexture8* source, IDirect3DBaseTexture8* destination) {
+    if (recording) record("UpdateTexture", {}, destination, "UpdateTexture(" + joined({pointerText(source), pointerText(destination)}) + ")");
+    auto* from = static_cast<RecordingTexture*>(source);
+    auto* to = static_cast<RecordingTexture*>(destination);
+    if (from == nullptr || to == nullptr || from->levels.size() != to->levels.size()) {
+        return D3DERR_INVALIDCALL;
+    }
+    for (size_t i = 0; i < from->levels.size(); ++i) {
+        to->levels[i].bytes = from->levels[i].bytes;
+    }
+    ++updateTextureCalls;
+    return D3D_OK;
 }
 
 HRESULT RecordingDevice::GetFrontBuffer(IDirect3DSurface8*) { return D3DERR_NOTAVAILABLE; }
 
 HRESULT RecordingDevice::SetRenderTarget(IDirect3DSurface8* renderTarget,
                                          IDirect3DSurface8* newZStencil) {
-    record("SetRenderTarget", {}, renderTarget,
+    if (recording) record("SetRenderTarget", {}, renderTarget,
            "SetRenderTarget(" + joined({pointerText(renderTarget), pointerText(newZStencil)}) +
                ")");
     return D3D_OK;
@@ -353,12 +440,12 @@ HRESULT RecordingDevice::GetDepthStencilSurface(IDirect3DSurface8** surface) {
 }
 
 HRESULT RecordingDevice::BeginScene() {
-    record("BeginScene", {}, nullptr, "BeginScene()");
+    if (recording) record("BeginScene", {}, nullptr, "BeginScene()");
     return D3D_OK;
 }
 
 HRESULT RecordingDevice::EndScene() {
-    record("EndScene", {}, nullptr, "EndScene()");
+    if (recording) record("EndScene", {}, nullptr, "EndScene()");
     return D3D_OK;
 }
 
@@ -366,7 +453,7 @@ HRESULT RecordingDevice::Clear(DWORD count, const D3DRECT*, DWORD flags, D3DCOLO
                                DWORD stencil) {
     DWORD zBits = 0;
     std::memcpy(&zBits, &z, sizeof zBits);
-    record("Clear", {count, flags, color, zBits, stencil}, nullptr,
+    if (recording) record("Clear", {count, flags, color, zBits, stencil}, nullptr,
            "Clear(" + joined({numberText(count), numberText(flags), numberText(color),
                               std::to_string(z), numberText(stencil)}) +
                ")");
@@ -374,13 +461,13 @@ HRESULT RecordingDevice::Clear(DWORD count, const D3DRECT*, DWORD flags, D3DCOLO
 }
 
 HRESULT RecordingDevice::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) {
-    record("SetTransform", {static_cast<DWORD>(state)}, matrix,
+    if (recording) record("SetTransform", {static_cast<DWORD>(state)}, matrix,
            "SetTransform(" + transformName(state) + ")");
     if (matrix == nullptr) {
         return D3DERR_INVALIDCALL;
     }
-    calls.back().matrix = *matrix;
-    transforms[state] = *matrix;
+    if (recording) calls.back().matrix = *matrix;
+    this->state.transforms[state] = *matrix;
     return D3D_OK;
 }
 
@@ -388,8 +475,8 @@ HRESULT RecordingDevice::GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* ma
     if (matrix == nullptr) {
         return D3DERR_INVALIDCALL;
     }
-    auto found = transforms.find(state);
-    if (found != transforms.end()) {
+    auto found = this->state.transforms.find(state);
+    if (found != this->state.transforms.end()) {
         *matrix = found->second;
     } else {
         *matrix = D3DMATRIX{};
@@ -399,7 +486,7 @@ HRESULT RecordingDevice::GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* ma
 }
 
 HRESULT RecordingDevice::SetViewport(const D3DVIEWPORT8* newViewport) {
-    record("SetViewport", {}, newViewport, "SetViewport()");
+    if (recording) record("SetViewport", {}, newViewport, "SetViewport()");
     if (newViewport == nullptr) {
         return D3DERR_INVALIDCALL;
     }
@@ -416,9 +503,9 @@ HRESULT RecordingDevice::GetViewport(D3DVIEWPORT8* out) {
 }
 
 HRESULT RecordingDevice::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
-    record("SetRenderState", {static_cast<DWORD>(state), value}, nullptr,
+    if (recording) record("SetRenderState", {static_cast<DWORD>(state), value}, nullptr,
            "SetRenderState(" + renderStateName(state) + ", " + numberText(value) + ")");
-    renderStates[state] = value;
+    this->state.renderStates[state] = value;
     return D3D_OK;
 }
 
@@ -426,8 +513,7 @@ HRESULT RecordingDevice::GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) 
     if (value == nullptr) {
         return D3DERR_INVALIDCALL;
     }
-    auto found = renderStates.find(state);
-    *value = found != renderStates.end() ? found->second : 0;
+    *value = this->state.renderState(state);
     return D3D_OK;
 }
 
@@ -435,8 +521,7 @@ HRESULT RecordingDevice::GetTexture(DWORD stage, IDirect3DBaseTexture8** texture
     if (texture == nullptr) {
         return D3DERR_INVALIDCALL;
     }
-    auto found = boundTextures.find(stage);
-    *texture = found != boundTextures.end() ? found->second : nullptr;
+    *texture = state.texture(stage);
     if (*texture != nullptr) {
         (*texture)->AddRef();
     }
@@ -444,9 +529,9 @@ HRESULT RecordingDevice::GetTexture(DWORD stage, IDirect3DBaseTexture8** texture
 }
 
 HRESULT RecordingDevice::SetTexture(DWORD stage, IDirect3DBaseTexture8* texture) {
-    record("SetTexture", {stage}, texture,
+    if (recording) record("SetTexture", {stage}, texture,
            "SetTexture(" + numberText(stage) + ", " + pointerText(texture) + ")");
-    boundTextures[stage] = texture;
+    state.textures[stage] = texture;
     return D3D_OK;
 }
 
@@ -455,42 +540,43 @@ HRESULT RecordingDevice::GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATET
     if (value == nullptr) {
         return D3DERR_INVALIDCALL;
     }
-    auto found = stageStates.find({stage, static_cast<DWORD>(type)});
-    *value = found != stageStates.end() ? found->second : 0;
+    *value = state.stageState(stage, type);
     return D3D_OK;
 }
 
 HRESULT RecordingDevice::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
                                               DWORD value) {
-    record("SetTextureStageState", {stage, static_cast<DWORD>(type), value}, nullptr,
+    if (recording) record("SetTextureStageState", {stage, static_cast<DWORD>(type), value}, nullptr,
            "SetTextureStageState(" +
                joined({numberText(stage), stageStateName(type), numberText(value)}) + ")");
-    stageStates[{stage, static_cast<DWORD>(type)}] = value;
+    state.stageStates[{stage, static_cast<DWORD>(type)}] = value;
     return D3D_OK;
 }
 
 HRESULT RecordingDevice::DrawPrimitive(D3DPRIMITIVETYPE primitiveType, UINT startVertex,
                                        UINT primitiveCount) {
-    record("DrawPrimitive", {static_cast<DWORD>(primitiveType), startVertex, primitiveCount},
-           streamSource,
+    if (recording) record("DrawPrimitive", {static_cast<DWORD>(primitiveType), startVertex, primitiveCount},
+           state.streamSource,
            "DrawPrimitive(" + joined({numberText(primitiveType), numberText(startVertex),
                                       numberText(primitiveCount)}) +
                ")");
+    if (recording) draws.push_back({primitiveType, startVertex, primitiveCount, nullptr, state});
     return D3D_OK;
 }
 
 HRESULT RecordingDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE primitiveType, UINT primitiveCount,
                                          const void* data, UINT stride) {
-    record("DrawPrimitiveUP", {static_cast<DWORD>(primitiveType), primitiveCount, stride}, data,
+    if (recording) record("DrawPrimitiveUP", {static_cast<DWORD>(primitiveType), primitiveCount, stride}, data,
            "DrawPrimitiveUP(" + joined({numberText(primitiveType), numberText(primitiveCount),
                                         numberText(stride)}) +
                ")");
+    if (recording) draws.push_back({primitiveType, 0, primitiveCount, data, state});
     return D3D_OK;
 }
 
 HRESULT RecordingDevice::SetVertexShader(DWORD handle) {
-    record("SetVertexShader", {handle}, nullptr, "SetVertexShader(" + numberText(handle) + ")");
-    vertexShader = handle;
+    if (recording) record("SetVertexShader", {handle}, nullptr, "SetVertexShader(" + numberText(handle) + ")");
+    state.vertexShader = handle;
     return D3D_OK;
 }
 
@@ -498,18 +584,18 @@ HRESULT RecordingDevice::GetVertexShader(DWORD* handle) {
     if (handle == nullptr) {
         return D3DERR_INVALIDCALL;
     }
-    *handle = vertexShader;
+    *handle = state.vertexShader;
     return D3D_OK;
 }
 
 HRESULT RecordingDevice::SetStreamSource(UINT streamNumber, IDirect3DVertexBuffer8* streamData,
                                          UINT stride) {
-    record("SetStreamSource", {streamNumber, stride}, streamData,
+    if (recording) record("SetStreamSource", {streamNumber, stride}, streamData,
            "SetStreamSource(" + joined({numberText(streamNumber), pointerText(streamData),
                                         numberText(stride)}) +
                ")");
-    streamSource = streamData;
-    streamStride = stride;
+    state.streamSource = streamData;
+    state.streamStride = stride;
     return D3D_OK;
 }
 
@@ -517,10 +603,10 @@ HRESULT RecordingDevice::GetStreamSource(UINT, IDirect3DVertexBuffer8** streamDa
     if (streamData == nullptr || stride == nullptr) {
         return D3DERR_INVALIDCALL;
     }
-    *streamData = streamSource;
-    *stride = streamStride;
-    if (streamSource != nullptr) {
-        streamSource->AddRef();
+    *streamData = state.streamSource;
+    *stride = state.streamStride;
+    if (state.streamSource != nullptr) {
+        state.streamSource->AddRef();
     }
     return D3D_OK;
 }
@@ -587,7 +673,7 @@ D3DRESOURCETYPE RecordingVertexBuffer::GetType() { return D3DRTYPE_VERTEXBUFFER;
 
 HRESULT RecordingVertexBuffer::Lock(UINT offsetToLock, UINT sizeToLock, BYTE** data,
                                     DWORD flags) {
-    if (owner != nullptr) {
+    if (owner != nullptr && owner->recording) {
         owner->record("Lock", {offsetToLock, sizeToLock, flags}, this,
                       "Lock(" + joined({numberText(offsetToLock), numberText(sizeToLock),
                                         numberText(flags)}) +
@@ -603,7 +689,7 @@ HRESULT RecordingVertexBuffer::Lock(UINT offsetToLock, UINT sizeToLock, BYTE** d
 }
 
 HRESULT RecordingVertexBuffer::Unlock() {
-    if (owner != nullptr) {
+    if (owner != nullptr && owner->recording) {
         owner->record("Unlock", {}, this, "Unlock()");
     }
     if (!locked) {
@@ -627,14 +713,14 @@ HRESULT RecordingVertexBuffer::GetDesc(D3DVERTEXBUFFER_DESC* desc) {
 D3DRESOURCETYPE RecordingTexture::GetType() { return D3DRTYPE_TEXTURE; }
 DWORD RecordingTexture::SetLOD(DWORD) { return 0; }
 DWORD RecordingTexture::GetLOD() { return 0; }
-DWORD RecordingTexture::GetLevelCount() { return 1; }
+DWORD RecordingTexture::GetLevelCount() { return static_cast<DWORD>(levels.size()); }
 
 HRESULT RecordingTexture::GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) {
-    if (desc == nullptr || level != 0) {
+    if (desc == nullptr || level >= levels.size()) {
         return D3DERR_INVALIDCALL;
     }
-    *desc = {format, D3DRTYPE_SURFACE, 0, D3DPOOL_MANAGED, static_cast<UINT>(pixels.size()),
-             D3DMULTISAMPLE_NONE, width, height};
+    *desc = {format, D3DRTYPE_SURFACE, usage, pool, static_cast<UINT>(levels[level].bytes.size()),
+             D3DMULTISAMPLE_NONE, levels[level].width, levels[level].height};
     return D3D_OK;
 }
 
@@ -646,13 +732,29 @@ HRESULT RecordingTexture::GetSurfaceLevel(UINT, IDirect3DSurface8** surface) {
 }
 
 HRESULT RecordingTexture::LockRect(UINT level, D3DLOCKED_RECT* lockedRect, const RECT*, DWORD) {
-    if (lockedRect == nullptr || level != 0) {
+    if (lockedRect == nullptr || level >= levels.size() || levels[level].locked) {
         return D3DERR_INVALIDCALL;
     }
-    lockedRect->Pitch = static_cast<INT>(width * 4);
-    lockedRect->pBits = pixels.data();
+    levels[level].locked = true;
+    lockedRect->Pitch = static_cast<INT>(levels[level].pitch);
+    lockedRect->pBits = levels[level].bytes.data();
     return D3D_OK;
 }
 
-HRESULT RecordingTexture::UnlockRect(UINT) { return D3D_OK; }
+HRESULT RecordingTexture::UnlockRect(UINT level) {
+    if (level >= levels.size() || !levels[level].locked) {
+        return D3DERR_INVALIDCALL;
+    }
+    levels[level].locked = false;
+    return D3D_OK;
+}
+
 HRESULT RecordingTexture::AddDirtyRect(const RECT*) { return D3D_OK; }
+
+D3DCOLOR RecordingTexture::pixel(UINT level, UINT x, UINT y) const {
+    const Level& at = levels[level];
+    FloatPixel value;
+    readPixels(format, at.bytes.data() + static_cast<size_t>(y) * at.pitch + static_cast<size_t>(x) * pixelFormatBytes(format),
+               1, nullptr, &value);
+    return pixelToColour(value);
+}

@@ -1,14 +1,17 @@
-// A Direct3D 8 device that draws nothing and records every call it receives,
-// for tests that check call sequences and vertex-buffer contents without a
-// GPU or a window.
+// The tests' one Direct3D 8 device: it draws nothing, keeps its resources in
+// memory and records every call it receives, for tests that check states,
+// buffer contents, textures or call order without a GPU or a window. With
+// `recording` false it records nothing and costs next to nothing (the
+// benchmarks time the program's own work on it).
 //
 //   RecordingDevice device;                 // lives on the stack; Release never frees it
 //   mesh.setDevice(&device);
 //   mesh.buildGrid(64, 48, 4, 4);
 //   device.clearCalls();
 //   mesh.render();
+//   device.state.renderState(D3DRS_CULLMODE)   // the state the calls left
+//   device.draws[0].state.texture(0)        // the state a draw drew with
 //   device.callTexts();                     // {"SetRenderState(D3DRS_ZENABLE, 1)", ...}
-//   device.calls[i].matrix                  // the matrix of a SetTransform
 //   RecordingDevice::bufferOf(mesh.vertexBuffer)->bytes   // what was written
 //
 // Every call becomes one RecordedCall: its method name, its numeric arguments
@@ -19,19 +22,24 @@
 // flags)" and "Unlock()" with the buffer as pointer argument.
 //
 // CreateVertexBuffer gives an in-memory buffer (RecordingVertexBuffer) whose
-// bytes are zero at creation; CreateTexture an in-memory texture. Set
-// failVertexBufferCreation (or failTextureCreation) to make creation fail
-// with D3DERR_OUTOFVIDEOMEMORY. The device keeps the last value of every
-// render state, texture-stage state, transform and texture, so the Get
-// methods answer as a real device would. Create the device before, and
-// destroy it after, the objects that use it; buffers still alive when it goes
-// stop recording but stay valid.
+// bytes are zero at creation; CreateTexture an in-memory texture with every
+// level as tightly packed bytes of its format (0xCD until written), for the
+// formats in `acceptedFormats` (any format in the system-memory and scratch
+// pools); UpdateTexture copies the levels. The device is its own IDirect3D8
+// too (GetDirect3D), answering `caps` and `acceptedFormats`, so the texture
+// loader can run on it. Set failVertexBufferCreation (or failTextureCreation)
+// to make creation fail with D3DERR_OUTOFVIDEOMEMORY. The device keeps the
+// last value of every render state, texture-stage state, transform and
+// texture, so the Get methods answer as a real device would. Create the device
+// before, and destroy it after, the objects that use it; resources still alive
+// when it goes stop recording but stay valid.
 #ifndef ZELVARO_TESTS_SUPPORT_RECORDING_DEVICE_H
 #define ZELVARO_TESTS_SUPPORT_RECORDING_DEVICE_H
 
 #include <d3d8.h>
 
 #include <map>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -43,6 +51,31 @@ struct RecordedCall {
     const void* object = nullptr;  // texture, buffer or matrix argument
     D3DMATRIX matrix{};         // SetTransform: a copy of the matrix
     std::string text;           // e.g. "SetRenderState(D3DRS_ZENABLE, 1)"
+};
+
+// What the Set calls have left on the device: the values its Get calls answer.
+struct DeviceState {
+    std::map<DWORD, DWORD> renderStates;
+    std::map<std::pair<DWORD, DWORD>, DWORD> stageStates;
+    std::map<DWORD, IDirect3DBaseTexture8*> textures;
+    std::map<DWORD, D3DMATRIX> transforms;
+    DWORD vertexShader = 0;
+    IDirect3DVertexBuffer8* streamSource = nullptr;
+    UINT streamStride = 0;
+
+    // 0 (null) for what was never set.
+    DWORD renderState(D3DRENDERSTATETYPE state) const;
+    DWORD stageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type) const;
+    IDirect3DBaseTexture8* texture(DWORD stage) const;
+};
+
+// One DrawPrimitive, DrawPrimitiveUP and the state it drew with.
+struct RecordedDraw {
+    D3DPRIMITIVETYPE primitiveType;
+    UINT startVertex;     // 0 for DrawPrimitiveUP
+    UINT primitiveCount;
+    const void* userVertices;  // DrawPrimitiveUP's data, else null
+    DeviceState state;
 };
 
 class RecordingDevice;
@@ -104,13 +137,23 @@ private:
     ~RecordingVertexBuffer() = default;
 };
 
-// A single-level in-memory texture; LockRect gives its pixels (4 bytes each).
+// An in-memory texture; LockRect gives a level's bytes.
 class RecordingTexture final : public RecordingResource<IDirect3DTexture8, RecordingTexture> {
 public:
-    UINT width = 0;
-    UINT height = 0;
+    struct Level {
+        UINT width;
+        UINT height;
+        UINT pitch;
+        std::vector<BYTE> bytes;
+        bool locked = false;
+    };
     D3DFORMAT format = D3DFMT_UNKNOWN;
-    std::vector<BYTE> pixels;
+    DWORD usage = 0;
+    D3DPOOL pool = D3DPOOL_MANAGED;
+    std::vector<Level> levels;
+
+    // The pixel at (x, y) of a level as an A8R8G8B8 value.
+    D3DCOLOR pixel(UINT level, UINT x, UINT y) const;
 
     D3DRESOURCETYPE STDMETHODCALLTYPE GetType() override;
     DWORD STDMETHODCALLTYPE SetLOD(DWORD lodNew) override;
@@ -134,20 +177,30 @@ private:
 extern template class RecordingResource<IDirect3DVertexBuffer8, RecordingVertexBuffer>;
 extern template class RecordingResource<IDirect3DTexture8, RecordingTexture>;
 
-class RecordingDevice final : public IDirect3DDevice8 {
+class RecordingDevice final : public IDirect3DDevice8, public IDirect3D8 {
 public:
+    bool recording = true;  // false: no calls or draws are kept
     std::vector<RecordedCall> calls;
+    std::vector<RecordedDraw> draws;
+    DeviceState state;  // as the calls so far left it
     bool failVertexBufferCreation = false;
     bool failTextureCreation = false;
     int liveVertexBuffers = 0;  // created and not yet released to zero
     int liveTextures = 0;
+    int textureCreations = 0;
+    int updateTextureCalls = 0;
+    D3DCAPS8 caps;                        // POW2 and MIPMAP caps, 2048 at most
+    std::set<D3DFORMAT> acceptedFormats;  // what CheckDeviceFormat and CreateTexture accept
 
-    RecordingDevice() = default;
+    RecordingDevice();
     ~RecordingDevice();
     RecordingDevice(const RecordingDevice&) = delete;
     RecordingDevice& operator=(const RecordingDevice&) = delete;
 
-    void clearCalls() { calls.clear(); }
+    void clearCalls() {
+        calls.clear();
+        draws.clear();
+    }
     // The readable texts of all calls, or of the calls with one of `names`.
     std::vector<std::string> callTexts() const;
     std::vector<std::string> callTexts(const std::vector<std::string>& names) const;
@@ -168,6 +221,24 @@ public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
     ULONG STDMETHODCALLTYPE AddRef() override;
     ULONG STDMETHODCALLTYPE Release() override;
+    // IDirect3D8
+    UINT STDMETHODCALLTYPE GetAdapterCount() override;
+    UINT STDMETHODCALLTYPE GetAdapterModeCount(UINT adapter) override;
+    HRESULT STDMETHODCALLTYPE EnumAdapterModes(UINT adapter, UINT mode, D3DDISPLAYMODE* out) override;
+    HRESULT STDMETHODCALLTYPE GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* mode) override;
+    HRESULT STDMETHODCALLTYPE CheckDeviceType(UINT adapter, D3DDEVTYPE type, D3DFORMAT displayFormat,
+                                              D3DFORMAT backBufferFormat, BOOL windowed) override;
+    HRESULT STDMETHODCALLTYPE CheckDeviceFormat(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat,
+                                                DWORD usage, D3DRESOURCETYPE resourceType,
+                                                D3DFORMAT checkFormat) override;
+    HRESULT STDMETHODCALLTYPE CheckDepthStencilMatch(UINT adapter, D3DDEVTYPE type,
+                                                     D3DFORMAT adapterFormat,
+                                                     D3DFORMAT renderTargetFormat,
+                                                     D3DFORMAT depthStencilFormat) override;
+    HRESULT STDMETHODCALLTYPE GetDeviceCaps(UINT adapter, D3DDEVTYPE type, D3DCAPS8* out) override;
+    HRESULT STDMETHODCALLTYPE CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow,
+                                           DWORD behaviorFlags, D3DPRESENT_PARAMETERS* parameters,
+                                           IDirect3DDevice8** device) override;
     // IDirect3DDevice8
     HRESULT STDMETHODCALLTYPE TestCooperativeLevel() override;
     UINT STDMETHODCALLTYPE GetAvailableTextureMem() override;
@@ -250,14 +321,7 @@ private:
 
     std::vector<RecordingVertexBuffer*> buffers;
     std::vector<RecordingTexture*> textures;
-    std::map<DWORD, DWORD> renderStates;
-    std::map<std::pair<DWORD, DWORD>, DWORD> stageStates;
-    std::map<DWORD, D3DMATRIX> transforms;
-    std::map<DWORD, IDirect3DBaseTexture8*> boundTextures;
     D3DVIEWPORT8 viewport{0, 0, 640, 480, 0.0f, 1.0f};
-    DWORD vertexShader = 0;
-    IDirect3DVertexBuffer8* streamSource = nullptr;
-    UINT streamStride = 0;
     ULONG references = 1;
 };
 

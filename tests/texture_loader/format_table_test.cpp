@@ -6,7 +6,7 @@
 #include <set>
 
 #include "decoded_image.h"
-#include "fake_texture_device.h"
+#include "recording_device.h"
 #include "format_table.h"
 #include "pixel_conversion.h"
 
@@ -37,7 +37,7 @@ TEST(FormatTable, ClassesOnlyMoveTowardsColour) {
 }
 
 TEST(ClosestDeviceFormat, PrefersTheExactFormatThenTheCheapestSubstitute) {
-    FakeTextureDevice device;
+    RecordingDevice device;
     EXPECT_EQ(D3DFMT_X8R8G8B8, findClosestDeviceFormat(&device, D3DFMT_X8R8G8B8, 0, D3DRTYPE_TEXTURE));
     // R8G8B8 is not accepted: X8R8G8B8 keeps every channel at no cost.
     EXPECT_EQ(D3DFMT_X8R8G8B8, findClosestDeviceFormat(&device, D3DFMT_R8G8B8, 0, D3DRTYPE_TEXTURE));
@@ -61,7 +61,7 @@ TEST(ClosestDeviceFormat, PrefersTheExactFormatThenTheCheapestSubstitute) {
 TEST(ClosestDeviceFormat, EqualCostGoesToTheSmallerFormat) {
     // Wanted X4R4G4B4: X1R5G5B5 and R5G6B5 both cost more than A4R4G4B4,
     // which only adds an unwanted alpha (256).
-    FakeTextureDevice device;
+    RecordingDevice device;
     device.acceptedFormats = {D3DFMT_A8R8G8B8, D3DFMT_A4R4G4B4};
     EXPECT_EQ(D3DFMT_A4R4G4B4, findClosestDeviceFormat(&device, D3DFMT_X4R4G4B4, 0, D3DRTYPE_TEXTURE));
     FormatDescriptor wanted = *findFormatDescriptor(D3DFMT_X8R8G8B8);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <dirent.h>
 #include <sstream>
 #include <sys/stat.h>
@@ -14,6 +15,11 @@ std::string testImageDir() {
     struct stat info;
     if (stat(dir.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return "";
     return dir;
+}
+
+bool runningUnderCi() {
+    const char* ci = getenv("CI");
+    return ci && std::string(ci) == "true";
 }
 
 std::vector<BYTE> readWholeFile(const std::string& path) {

@@ -3,9 +3,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <stdexcept>
 
 #include <jpeglib.h>
-#include <png.h>
+
+#include "png_writer.h"
+
+#include "texture_slots.h"
 
 std::vector<BYTE> encodeJpeg(UINT width, UINT height, const PixelSource& colour, int quality) {
     jpeg_compress_struct info;
@@ -42,64 +46,54 @@ std::vector<BYTE> encodeJpeg(UINT width, UINT height, const PixelSource& colour,
 
 namespace {
 
-void appendBytes(png_structp png, png_bytep data, png_size_t length) {
-    auto* out = static_cast<std::vector<BYTE>*>(png_get_io_ptr(png));
-    out->insert(out->end(), data, data + length);
-}
-
-void flushNothing(png_structp) {}
-
-std::vector<BYTE> writePng(UINT width, UINT height, int colourType, const std::vector<DWORD>* palette,
-                           const std::vector<BYTE>* alpha, const std::function<void(UINT, BYTE*)>& fillRow,
-                           UINT bytesPerPixel) {
-    std::vector<BYTE> out;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    png_set_write_fn(png, &out, appendBytes, flushNothing);
-    png_set_IHDR(png, info, width, height, 8, colourType, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    if (palette) {
-        std::vector<png_color> entries;
-        for (DWORD c : *palette) entries.push_back({(BYTE)(c >> 16), (BYTE)(c >> 8), (BYTE)c});
-        png_set_PLTE(png, info, entries.data(), (int)entries.size());
-        if (alpha && !alpha->empty())
-            png_set_tRNS(png, info, const_cast<BYTE*>(alpha->data()), (int)alpha->size(), nullptr);
-    }
-    png_write_info(png, info);
-    std::vector<BYTE> row(width * bytesPerPixel);
-    for (UINT y = 0; y < height; y++) {
-        fillRow(y, row.data());
-        png_write_row(png, row.data());
-    }
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return out;
+std::vector<BYTE> encodeOrFail(const PngPicture& picture) {
+    std::vector<BYTE> bytes;
+    std::string error;
+    if (!encodePng(picture, &bytes, &error)) throw std::runtime_error(error);
+    return bytes;
 }
 
 }  // namespace
 
 std::vector<BYTE> encodePng(UINT width, UINT height, const PixelSource& colour, bool withAlpha) {
-    UINT bytes = withAlpha ? 4 : 3;
-    return writePng(width, height, withAlpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, nullptr, nullptr,
-                    [&](UINT y, BYTE* row) {
-                        for (UINT x = 0; x < width; x++) {
-                            DWORD c = colour(x, y);
-                            row[x * bytes] = (BYTE)(c >> 16);
-                            row[x * bytes + 1] = (BYTE)(c >> 8);
-                            row[x * bytes + 2] = (BYTE)c;
-                            if (withAlpha) row[x * bytes + 3] = (BYTE)(c >> 24);
-                        }
-                    },
-                    bytes);
+    UINT channels = withAlpha ? 4 : 3;
+    std::vector<BYTE> pixels((size_t)width * height * channels);
+    for (UINT y = 0; y < height; y++) {
+        for (UINT x = 0; x < width; x++) {
+            DWORD c = colour(x, y);
+            BYTE* p = &pixels[((size_t)y * width + x) * channels];
+            p[0] = (BYTE)(c >> 16);
+            p[1] = (BYTE)(c >> 8);
+            p[2] = (BYTE)c;
+            if (withAlpha) p[3] = (BYTE)(c >> 24);
+        }
+    }
+    PngPicture picture;
+    picture.width = (int)width;
+    picture.height = (int)height;
+    picture.layout = withAlpha ? PngLayout::Rgba : PngLayout::Rgb;
+    picture.pixels = pixels.data();
+    return encodeOrFail(picture);
 }
 
 std::vector<BYTE> encodePalettePng(UINT width, UINT height, const std::vector<DWORD>& palette,
                                    const std::vector<BYTE>& alpha, const std::function<BYTE(UINT, UINT)>& index) {
-    return writePng(width, height, PNG_COLOR_TYPE_PALETTE, &palette, &alpha,
-                    [&](UINT y, BYTE* row) {
-                        for (UINT x = 0; x < width; x++) row[x] = index(x, y);
-                    },
-                    1);
+    std::vector<BYTE> entries;
+    for (size_t i = 0; i < palette.size(); i++) {
+        DWORD c = palette[i];
+        entries.insert(entries.end(), {(BYTE)(c >> 16), (BYTE)(c >> 8), (BYTE)c, i < alpha.size() ? alpha[i] : (BYTE)255});
+    }
+    std::vector<BYTE> pixels((size_t)width * height);
+    for (UINT y = 0; y < height; y++)
+        for (UINT x = 0; x < width; x++) pixels[(size_t)y * width + x] = index(x, y);
+    PngPicture picture;
+    picture.width = (int)width;
+    picture.height = (int)height;
+    picture.layout = PngLayout::Palette;
+    picture.pixels = pixels.data();
+    picture.palette = entries.data();
+    picture.paletteEntries = (int)palette.size();
+    return encodeOrFail(picture);
 }
 
 std::vector<BYTE> encodeTga(UINT width, UINT height, const PixelSource& colour, bool topDown) {
@@ -124,12 +118,6 @@ std::vector<BYTE> encodeTga(UINT width, UINT height, const PixelSource& colour, 
     return out;
 }
 
-std::string makeTempDir() {
-    char pattern[] = "/tmp/zelvaro-texture-test-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    return made ? made : "/tmp";
-}
-
 void writeFileBytes(const std::string& path, const std::vector<BYTE>& bytes) {
     FILE* file = fopen(path.c_str(), "wb");
     if (!file) return;
@@ -138,15 +126,13 @@ void writeFileBytes(const std::string& path, const std::vector<BYTE>& bytes) {
 }
 
 void writeTextureStandIns(const std::string& texDir, const PixelSource& colour, const StandInSizes& sizes) {
-    const char* jpgs[] = {"rosetyle", "lajba", "woda1pseudosepia", "pend1-wodospad2", "liqlips", "mosty2",
-                          "wKOVsaw", "symbols", "szlaczek2", "sunover", "kov2", "openingtitle22", "funk",
-                          "kovNEW", "londynNOWY", "port", "enva5", "wody", "zelVaro"};
-    const char* pngs[] = {"pendrak", "text", "tolmen", "ombrel", "kartaNEW", "ludki", "london", "rome",
-                          "berlin", "helsinki", "stockholm", "vienna", "grupy1", "grupy2", "grupy3",
-                          "grupy4", "grupy5", "grupy6", "grupy7", "drzewko"};
     const std::vector<BYTE> photo = encodeJpeg(sizes.photoWidth, sizes.photoHeight, colour, sizes.photoQuality);
     const std::vector<BYTE> card = encodePng(sizes.cardSize, sizes.cardSize, colour, true);
-    for (const char* name : jpgs) writeFileBytes(texDir + "/" + name + ".jpg", photo);
-    for (const char* name : pngs) writeFileBytes(texDir + "/" + name + ".png", card);
-    writeFileBytes(texDir + "/logos.tga", encodeTga(sizes.logoWidth, sizes.logoHeight, colour, false));
+    const std::vector<BYTE> logo = encodeTga(sizes.logoWidth, sizes.logoHeight, colour, false);
+    for (const TextureSlot& entry : textureSlots) {
+        const std::string name = entry.fileName;
+        const std::string extension = name.substr(name.rfind('.') + 1);
+        const std::vector<BYTE>& bytes = extension == "jpg" ? photo : extension == "png" ? card : logo;
+        writeFileBytes(texDir + "/" + name, bytes);
+    }
 }

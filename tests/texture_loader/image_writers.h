@@ -32,8 +32,6 @@ struct StandInSizes {
 };
 void writeTextureStandIns(const std::string& texDir, const PixelSource& colour, const StandInSizes& sizes);
 
-// A fresh folder for one test's files.
-std::string makeTempDir();
 void writeFileBytes(const std::string& path, const std::vector<BYTE>& bytes);
 
 #endif  // ZELVARO_TESTS_TEXTURE_LOADER_IMAGE_WRITERS_H

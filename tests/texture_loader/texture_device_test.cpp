@@ -11,6 +11,7 @@
 #include "demo_context.h"
 #include "image_writers.h"
 #include "render_target.h"
+#include "temp_folder.h"
 #include "texture_table.h"
 
 namespace {
@@ -50,15 +51,14 @@ void drawRectangle(IDirect3DDevice8* device, IDirect3DTexture8* texture, float w
 class RealDevice : public ::testing::Test {
 protected:
     TestDevice test;
-    std::string dir = makeTempDir();
+    TempFolder folder{"texture-device"};
+    std::string dir = folder.path();
 
     void SetUp() override {
         if (!createTestDevice(256, 256, &test)) GTEST_SKIP() << "no device: " << test.error;
     }
     void TearDown() override {
         releaseTestDevice(&test);
-        std::string command = "rm -rf '" + dir + "'";
-        EXPECT_EQ(0, system(command.c_str()));
     }
     // Draws the texture over the whole back buffer and reads the picture back.
     RgbaImage show(IDirect3DTexture8* texture) {

@@ -6,8 +6,9 @@
 #include <cstring>
 
 #include "d3dx8tex.h"
-#include "fake_texture_device.h"
+#include "recording_device.h"
 #include "image_writers.h"
+#include "temp_folder.h"
 
 namespace {
 
@@ -23,8 +24,9 @@ void expectColourNear(D3DCOLOR expected, D3DCOLOR actual, int tolerance) {
 
 class TextureLoader : public ::testing::Test {
 protected:
-    FakeTextureDevice device;
-    std::string dir = makeTempDir();
+    RecordingDevice device;
+    TempFolder folder{"texture-loader"};
+    std::string dir = folder.path();
 
     std::string file(const std::string& name, const std::vector<BYTE>& bytes) {
         std::string path = dir + "/" + name;
@@ -33,17 +35,13 @@ protected:
     }
     // The texture table's call: size, format and levels from the file, managed
     // pool, linear filters, no colour key.
-    HRESULT loadAsTheTableDoes(const std::string& path, FakeTexture** texture, D3DXIMAGE_INFO* info = nullptr) {
+    HRESULT loadAsTheTableDoes(const std::string& path, RecordingTexture** texture, D3DXIMAGE_INFO* info = nullptr) {
         IDirect3DTexture8* made = nullptr;
         HRESULT result = D3DXCreateTextureFromFileExA(&device, path.c_str(), D3DX_DEFAULT, D3DX_DEFAULT, 0, 0,
                                                       D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_FILTER_LINEAR,
                                                       D3DX_FILTER_LINEAR, 0, info, nullptr, &made);
-        *texture = static_cast<FakeTexture*>(made);
+        *texture = static_cast<RecordingTexture*>(made);
         return result;
-    }
-    void TearDown() override {
-        std::string command = "rm -rf '" + dir + "'";
-        EXPECT_EQ(0, system(command.c_str()));
     }
 };
 
@@ -56,7 +54,7 @@ TEST_F(TextureLoader, OddSizedJpegBecomesPowerOfTwoWithEveryLevelFromTheImage) {
         return y < 100 ? 0xFF0000FFu : 0xFFFFFFFFu;
     };
     std::string path = file("odd.jpg", encodeJpeg(300, 200, corners, 100));
-    FakeTexture* texture = nullptr;
+    RecordingTexture* texture = nullptr;
     D3DXIMAGE_INFO info;
     ASSERT_EQ(S_OK, loadAsTheTableDoes(path, &texture, &info));
     EXPECT_EQ(300u, info.Width);
@@ -77,19 +75,19 @@ TEST_F(TextureLoader, OddSizedJpegBecomesPowerOfTwoWithEveryLevelFromTheImage) {
     // taps wrap to the four corner pixels, averaged equally.
     expectColourNear(0xFF808080u, texture->pixel(9, 0, 0), 6);
     texture->Release();
-    EXPECT_EQ(0u, device.liveTextures);
+    EXPECT_EQ(0, device.liveTextures);
 }
 
 TEST_F(TextureLoader, PalettePngIsOpaqueWithoutTransparencyAndAlphaWithIt) {
     std::vector<DWORD> palette = {0xFF0000, 0x00FF00, 0x0000FF};
     auto index = [](UINT x, UINT) { return (BYTE)(x % 3); };
-    FakeTexture* opaque = nullptr;
+    RecordingTexture* opaque = nullptr;
     ASSERT_EQ(S_OK, loadAsTheTableDoes(file("opaque.png", encodePalettePng(4, 4, palette, {}, index)), &opaque));
     EXPECT_EQ(D3DFMT_X8R8G8B8, opaque->format);
     expectColourNear(0xFF00FF00u, opaque->pixel(0, 1, 0), 0);
     opaque->Release();
 
-    FakeTexture* translucent = nullptr;
+    RecordingTexture* translucent = nullptr;
     std::vector<BYTE> alpha = {255, 128};
     ASSERT_EQ(S_OK, loadAsTheTableDoes(file("alpha.png", encodePalettePng(4, 4, palette, alpha, index)), &translucent));
     EXPECT_EQ(D3DFMT_A8R8G8B8, translucent->format);
@@ -98,7 +96,7 @@ TEST_F(TextureLoader, PalettePngIsOpaqueWithoutTransparencyAndAlphaWithIt) {
     translucent->Release();
 
     // An all-opaque tRNS chunk keeps the texture opaque.
-    FakeTexture* listedOpaque = nullptr;
+    RecordingTexture* listedOpaque = nullptr;
     ASSERT_EQ(S_OK, loadAsTheTableDoes(file("listed.png", encodePalettePng(4, 4, palette, {255, 255, 255}, index)),
                                        &listedOpaque));
     EXPECT_EQ(D3DFMT_X8R8G8B8, listedOpaque->format);
@@ -110,7 +108,7 @@ TEST_F(TextureLoader, BottomUpTgaIsFlippedSoItsLastStoredRowIsOnTop) {
     std::vector<BYTE> tga = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 2, 0, 24, 0,
                              0, 0, 255,  // first stored: red
                              255, 0, 0};  // last stored: blue
-    FakeTexture* texture = nullptr;
+    RecordingTexture* texture = nullptr;
     ASSERT_EQ(S_OK, loadAsTheTableDoes(file("rows.tga", tga), &texture));
     expectColourNear(0xFF0000FFu, texture->pixel(0, 0, 0), 0);
     expectColourNear(0xFFFF0000u, texture->pixel(0, 0, 1), 0);
@@ -142,7 +140,7 @@ TEST_F(TextureLoader, FilesNoDecoderAcceptsFailAndLeaveNothingBehind) {
                                           D3DFMT_UNKNOWN, D3DPOOL_MANAGED, 3, 3, 0, nullptr, nullptr, &texture);
     EXPECT_TRUE(FAILED(result));
     EXPECT_EQ(nullptr, texture);
-    EXPECT_EQ(0u, device.textureCreations);
+    EXPECT_EQ(0, device.textureCreations);
 }
 
 TEST_F(TextureLoader, InvalidRequestsAreRefused) {
@@ -162,7 +160,7 @@ TEST_F(TextureLoader, InvalidRequestsAreRefused) {
     EXPECT_TRUE(FAILED(D3DXCreateTextureFromFileExA(&device, path.c_str(), 0, 0, 0, 0, D3DFMT_UNKNOWN,
                                                     D3DPOOL_MANAGED, 3, 3, 0, nullptr, nullptr, &texture)));
     EXPECT_EQ(nullptr, texture);
-    EXPECT_EQ(0u, device.liveTextures);
+    EXPECT_EQ(0, device.liveTextures);
 }
 
 TEST_F(TextureLoader, DefaultPoolTexturesAreFilledThroughSystemMemory) {
@@ -170,11 +168,11 @@ TEST_F(TextureLoader, DefaultPoolTexturesAreFilledThroughSystemMemory) {
     IDirect3DTexture8* made = nullptr;
     ASSERT_EQ(S_OK, D3DXCreateTextureFromFileExA(&device, path.c_str(), 0, 0, 1, 0, D3DFMT_UNKNOWN, D3DPOOL_DEFAULT,
                                                  D3DX_FILTER_POINT, D3DX_FILTER_POINT, 0, nullptr, nullptr, &made));
-    FakeTexture* texture = static_cast<FakeTexture*>(made);
+    RecordingTexture* texture = static_cast<RecordingTexture*>(made);
     EXPECT_EQ(D3DPOOL_DEFAULT, texture->pool);
     EXPECT_EQ(1u, texture->levels.size());
-    EXPECT_EQ(1u, device.updateTextureCalls);
-    EXPECT_EQ(1u, device.liveTextures);  // the staging copy is gone
+    EXPECT_EQ(1, device.updateTextureCalls);
+    EXPECT_EQ(1, device.liveTextures);  // the staging copy is gone
     expectColourNear(gradient(40, 60), texture->pixel(0, 10, 10), 0);
     texture->Release();
 }
@@ -186,9 +184,9 @@ TEST_F(TextureLoader, SizesAndLevelsFollowTheDeviceCaps) {
         EXPECT_EQ(S_OK, D3DXCreateTextureFromFileExA(&device, path.c_str(), D3DX_DEFAULT, D3DX_DEFAULT, levels, 0,
                                                      D3DFMT_UNKNOWN, D3DPOOL_MANAGED, 3, 3, 0, nullptr, nullptr,
                                                      &made));
-        return static_cast<FakeTexture*>(made);
+        return static_cast<RecordingTexture*>(made);
     };
-    FakeTexture* texture = load(0);
+    RecordingTexture* texture = load(0);
     EXPECT_EQ(512u, texture->levels[0].width);
     EXPECT_EQ(32u, texture->levels[0].height);
     EXPECT_EQ(10u, texture->levels.size());
@@ -211,7 +209,7 @@ TEST_F(TextureLoader, SizesAndLevelsFollowTheDeviceCaps) {
     EXPECT_EQ(32u, texture->levels[0].height);
     texture->Release();
 
-    device.caps = FakeTextureDevice().caps;
+    device.caps = RecordingDevice().caps;
     device.caps.TextureCaps |= D3DPTEXTURECAPS_NONPOW2CONDITIONAL;  // sizes kept, then no mip chain
     texture = load(0);
     EXPECT_EQ(300u, texture->levels[0].width);
@@ -224,7 +222,7 @@ TEST_F(TextureLoader, SizesAndLevelsFollowTheDeviceCaps) {
     EXPECT_EQ(300u, texture->levels[0].width);
     EXPECT_EQ(1u, texture->levels.size());
     texture->Release();
-    EXPECT_EQ(0u, device.liveTextures);
+    EXPECT_EQ(0, device.liveTextures);
 }
 
 TEST_F(TextureLoader, BoxMipFilterBuildsEachLevelFromTheOneAbove) {
@@ -238,7 +236,7 @@ TEST_F(TextureLoader, BoxMipFilterBuildsEachLevelFromTheOneAbove) {
     IDirect3DTexture8* made = nullptr;
     ASSERT_EQ(S_OK, D3DXCreateTextureFromFileExA(&device, path.c_str(), 0, 0, 0, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED,
                                                  D3DX_FILTER_NONE, D3DX_FILTER_BOX, 0, nullptr, nullptr, &made));
-    FakeTexture* texture = static_cast<FakeTexture*>(made);
+    RecordingTexture* texture = static_cast<RecordingTexture*>(made);
     ASSERT_EQ(3u, texture->levels.size());
     expectColourNear(0xFF404040u, texture->pixel(1, 1, 0), 0);
     expectColourNear(0xFFFFFFFFu, texture->pixel(1, 1, 1), 0);
@@ -253,7 +251,7 @@ TEST_F(TextureLoader, ColourKeyMakesMatchingPixelsTransparentBlack) {
     ASSERT_EQ(S_OK, D3DXCreateTextureFromFileExA(&device, path.c_str(), 0, 0, 1, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED,
                                                  D3DX_FILTER_NONE, D3DX_FILTER_NONE, 0xFFFF00FFu, nullptr, nullptr,
                                                  &made));
-    FakeTexture* texture = static_cast<FakeTexture*>(made);
+    RecordingTexture* texture = static_cast<RecordingTexture*>(made);
     EXPECT_EQ(D3DFMT_A8R8G8B8, texture->format);
     EXPECT_EQ(0u, texture->pixel(0, 1, 0));
     expectColourNear(0xFF00FF00u, texture->pixel(0, 0, 0), 0);
@@ -266,7 +264,7 @@ TEST_F(TextureLoader, ColourKeyMakesMatchingPixelsTransparentBlack) {
     ASSERT_EQ(S_OK, D3DXCreateTextureFromFileExA(&device, path.c_str(), 0, 0, 1, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED,
                                                  D3DX_FILTER_NONE, D3DX_FILTER_NONE, 0xFFFF00FFu, nullptr, entries,
                                                  &made));
-    texture = static_cast<FakeTexture*>(made);
+    texture = static_cast<RecordingTexture*>(made);
     EXPECT_EQ(0, entries[1].peFlags);
     EXPECT_EQ(255, entries[2].peFlags);
     EXPECT_EQ(D3DFMT_A8R8G8B8, texture->format);  // the keyed entry needs alpha
@@ -277,7 +275,7 @@ TEST_F(TextureLoader, ColourKeyMakesMatchingPixelsTransparentBlack) {
 
 TEST_F(TextureLoader, ImageInformationDescribesTheFile) {
     std::string path = file("rgb.png", encodePng(10, 6, [](UINT, UINT) { return 0xFF112233u; }, false));
-    FakeTexture* texture = nullptr;
+    RecordingTexture* texture = nullptr;
     D3DXIMAGE_INFO info;
     ASSERT_EQ(S_OK, loadAsTheTableDoes(path, &texture, &info));
     EXPECT_EQ(10u, info.Width);

@@ -8,8 +8,9 @@
 #include <string>
 
 #include "demo_context.h"
-#include "fake_texture_device.h"
+#include "recording_device.h"
 #include "image_writers.h"
+#include "temp_folder.h"
 #include "texture_table.h"
 
 namespace {
@@ -23,9 +24,10 @@ const int neverLoaded[] = {3, 41, 42, 44, 45, 46, 47, 48, 49, 0, 51, -1};
 // directory is the folder while the test runs.
 class TextureTableTest : public ::testing::Test {
 protected:
-    FakeTextureDevice device;
+    RecordingDevice device;
     DemoContext context;
-    std::string dir = makeTempDir();
+    TempFolder folder{"texture-table"};
+    std::string dir = folder.path();
     std::string previousDir;
 
     void SetUp() override {
@@ -47,8 +49,6 @@ protected:
         textureTable.clear();
         demoContext = nullptr;
         EXPECT_EQ(0, chdir(previousDir.c_str()));
-        std::string command = "rm -rf '" + dir + "'";
-        EXPECT_EQ(0, system(command.c_str()));
     }
 };
 
@@ -57,7 +57,7 @@ protected:
 TEST_F(TextureTableTest, LoadsEveryListedSlotWithBlendingCleared) {
     loadTextures();
     EXPECT_EQ(41u, textureTable.records.size());
-    EXPECT_EQ(41u, device.liveTextures);
+    EXPECT_EQ(41, device.liveTextures);
     for (int slot : loadedSlots) {
         TextureRecord* record = textureTable.find(slot);
         ASSERT_NE(textureTable.emptyRecord, record) << "slot " << slot;
@@ -68,8 +68,8 @@ TEST_F(TextureTableTest, LoadsEveryListedSlotWithBlendingCleared) {
         EXPECT_EQ(0, (int)record->destBlend);
     }
     // The TGA with its alpha channel keeps it; the JPEGs are opaque.
-    EXPECT_EQ(D3DFMT_A8R8G8B8, static_cast<FakeTexture*>(textureTable.find(14)->texture)->format);
-    EXPECT_EQ(D3DFMT_X8R8G8B8, static_cast<FakeTexture*>(textureTable.find(1)->texture)->format);
+    EXPECT_EQ(D3DFMT_A8R8G8B8, static_cast<RecordingTexture*>(textureTable.find(14)->texture)->format);
+    EXPECT_EQ(D3DFMT_X8R8G8B8, static_cast<RecordingTexture*>(textureTable.find(1)->texture)->format);
 }
 
 TEST_F(TextureTableTest, AbsentSlotsAllGiveTheOneEmptyRecord) {
@@ -95,8 +95,8 @@ TEST_F(TextureTableTest, SlotsOneAndTwoAreSeparateRecordsOfTheSameImage) {
     TextureRecord* second = textureTable.find(2);
     ASSERT_NE(first, second);
     ASSERT_NE(first->texture, second->texture);
-    FakeTexture* a = static_cast<FakeTexture*>(first->texture);
-    FakeTexture* b = static_cast<FakeTexture*>(second->texture);
+    RecordingTexture* a = static_cast<RecordingTexture*>(first->texture);
+    RecordingTexture* b = static_cast<RecordingTexture*>(second->texture);
     EXPECT_EQ(a->levels[0].bytes, b->levels[0].bytes);
     first->alphaBlend = 1;
     EXPECT_EQ(0, second->alphaBlend);
@@ -109,16 +109,16 @@ TEST_F(TextureTableTest, ClearFreesTheRecordsButNotTheTextures) {
     textureTable.clear();
     EXPECT_TRUE(textureTable.records.empty());
     for (int slot : loadedSlots) EXPECT_EQ(textureTable.emptyRecord, textureTable.find(slot));
-    EXPECT_EQ(41u, device.liveTextures);  // the device still owns every texture
+    EXPECT_EQ(41, device.liveTextures);  // the device still owns every texture
     for (IDirect3DTexture8* texture : textures) texture->Release();
-    EXPECT_EQ(0u, device.liveTextures);
+    EXPECT_EQ(0, device.liveTextures);
 }
 
 TEST_F(TextureTableTest, NothingLoadsWithoutTheDemoContext) {
     demoContext = nullptr;
     loadTextures();
     EXPECT_TRUE(textureTable.records.empty());
-    EXPECT_EQ(0u, device.textureCreations);
+    EXPECT_EQ(0, device.textureCreations);
 }
 
 TEST_F(TextureTableTest, InsertKeepsOneRecordPerSlot) {

@@ -6,7 +6,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 
+#include "temp_folder.h"
 #include "test_mp3.h"
 #include "timeline_fixture.h"
 
@@ -19,23 +21,20 @@ using Strings = std::vector<std::string>;
 class ShowFolder {
 public:
     explicit ShowFolder(double musicSeconds) {
-        char pattern[] = "/tmp/zelvaro-registry-XXXXXX";
-        folder = mkdtemp(pattern);
         if (musicSeconds > 0) {
-            std::system(("mkdir -p '" + folder + "/msx'").c_str());
-            writeBytes(folder + "/msx/zelvaro.mp3", makeToneMp3(musicSeconds));
+            std::filesystem::create_directory(folder.file("msx"));
+            writeBytes(folder.file("msx/zelvaro.mp3"), makeToneMp3(musicSeconds));
         }
         previous = getcwd(nullptr, 0);
-        if (chdir(folder.c_str()) != 0) std::perror("chdir");
+        if (chdir(folder.path().c_str()) != 0) std::perror("chdir");
     }
     ~ShowFolder() {
         if (chdir(previous) != 0) std::perror("chdir");
         std::free(previous);
-        std::system(("rm -rf '" + folder + "'").c_str());
     }
 
 private:
-    std::string folder;
+    TempFolder folder{"registry"};
     char* previous = nullptr;
 };
 

@@ -10,8 +10,10 @@
 
 #include "demo_context.h"
 #include "music_clock.h"
+#include "scene_dispatch.h"
 #include "scene_doubles.h"
 #include "scene_registry.h"
+#include "timeline.h"
 
 class TimelineFixture : public ::testing::Test {
 protected:

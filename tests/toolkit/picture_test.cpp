@@ -1,7 +1,7 @@
 // Meshes drawn by the real device (OpenGL, headless) and read back: a
 // textured grid, the environment map, the warp and a line burst. Expected
 // pictures are computed from the mesh data with the show's standard camera.
-#include <d3dx8math.h>
+#include "d3dx8math.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,55 +1,115 @@
-// What render, renderFlat and renderLines hand to the device, in order, and
-// what the buffer rewrites and the destructor do with the buffers.
+// What render, renderFlat and renderLines draw with and leave on the device,
+// and what the buffer rewrites and the destructor do with the buffers.
 #include "mesh_test_support.h"
 #include "texture_table.h"
 
+#include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
 
-using Calls = std::vector<std::string>;
+// Every state the three render calls may touch starts at a value none of them
+// sets, so a state one forgets (or sets when it should not) shows.
+const DWORD untouched = 0xDDDDDDDD;
+const D3DRENDERSTATETYPE renderStatesTouched[] = {D3DRS_ZENABLE,  D3DRS_ALPHABLENDENABLE, D3DRS_SRCBLEND,
+                                                  D3DRS_DESTBLEND, D3DRS_CULLMODE,        D3DRS_WRAP0,
+                                                  D3DRS_FILLMODE};
+const D3DTEXTURESTAGESTATETYPE stageStatesTouched[] = {
+    D3DTSS_COLOROP,   D3DTSS_COLORARG1, D3DTSS_COLORARG2,     D3DTSS_ALPHAOP,  D3DTSS_ALPHAARG1,
+    D3DTSS_ALPHAARG2, D3DTSS_MINFILTER, D3DTSS_TEXCOORDINDEX, D3DTSS_MAGFILTER};
 
-const Calls restoredAfterRender = {
-    "SetRenderState(D3DRS_ZENABLE, 1)",
-    "SetRenderState(D3DRS_ALPHABLENDENABLE, 0)",
-    "SetRenderState(D3DRS_CULLMODE, 3)",
-    "SetRenderState(D3DRS_WRAP0, 0)",
-    "SetRenderState(D3DRS_FILLMODE, 3)",
-    "SetTextureStageState(0, D3DTSS_COLOROP, 4)",
-    "SetTextureStageState(0, D3DTSS_ALPHAOP, 3)",
-    "SetTextureStageState(0, D3DTSS_ALPHAARG2, 0)",
+using RenderStates = std::vector<std::pair<D3DRENDERSTATETYPE, DWORD>>;
+struct StageValue {
+    DWORD stage;
+    D3DTEXTURESTAGESTATETYPE type;
+    DWORD value;
+};
+using StageStates = std::vector<StageValue>;
+
+void expectStates(const DeviceState& state, const RenderStates& renderStates, const StageStates& stageStates,
+                  const char* when) {
+    for (const auto& expected : renderStates) {
+        EXPECT_EQ(state.renderState(expected.first), expected.second)
+            << RecordingDevice::renderStateName(expected.first) << " " << when;
+    }
+    for (const StageValue& expected : stageStates) {
+        EXPECT_EQ(state.stageState(expected.stage, expected.type), expected.value)
+            << "stage " << expected.stage << " " << RecordingDevice::stageStateName(expected.type) << " "
+            << when;
+    }
+}
+
+// The one draw of a whole buffer: its primitives, from vertex 0, with the
+// buffer bound as stream 0 and its vertex format as the vertex shader.
+void expectWholeBufferDraw(const RecordedDraw& draw, D3DPRIMITIVETYPE type, UINT primitives,
+                           IDirect3DVertexBuffer8* buffer, UINT stride, DWORD fvf) {
+    EXPECT_EQ(draw.primitiveType, type);
+    EXPECT_EQ(draw.startVertex, 0u);
+    EXPECT_EQ(draw.primitiveCount, primitives);
+    EXPECT_EQ(draw.state.streamSource, buffer);
+    EXPECT_EQ(draw.state.streamStride, stride);
+    EXPECT_EQ(draw.state.vertexShader, fvf);
+}
+
+// What render and renderLines leave behind: the states every object expects.
+const RenderStates restoredRenderStates = {
+    {D3DRS_ZENABLE, TRUE},     {D3DRS_ALPHABLENDENABLE, FALSE}, {D3DRS_CULLMODE, D3DCULL_CCW},
+    {D3DRS_WRAP0, 0},          {D3DRS_FILLMODE, D3DFILL_SOLID},
+};
+const StageStates restoredStageStates = {
+    {0, D3DTSS_COLOROP, D3DTOP_MODULATE},
+    {0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2},
+    {0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE},
 };
 
-Calls joined(Calls first, const Calls& second) {
-    first.insert(first.end(), second.begin(), second.end());
-    return first;
-}
+class ToolkitRenderCalls : public RecordedGridTest {
+protected:
+    RecordingTexture* untouchedTexture = nullptr;
 
-class ToolkitRenderCalls : public RecordedGridTest {};
+    void SetUp() override {
+        RecordedGridTest::SetUp();
+        untouchedTexture = device.makeTexture(1, 1);
+        for (D3DRENDERSTATETYPE state : renderStatesTouched) device.SetRenderState(state, untouched);
+        for (DWORD stage = 0; stage < 2; ++stage) {
+            for (D3DTEXTURESTAGESTATETYPE type : stageStatesTouched) device.SetTextureStageState(stage, type, untouched);
+            device.SetTexture(stage, untouchedTexture);
+        }
+        device.SetVertexShader(untouched);
+        device.clearCalls();
+    }
+    void TearDown() override { untouchedTexture->Release(); }
 
-TEST_F(ToolkitRenderCalls, PlainMeshSetsDrawsAndRestoresInOrder) {
+    // The one draw the call made.
+    const RecordedDraw& onlyDraw() {
+        EXPECT_EQ(device.draws.size(), 1u);
+        if (device.draws.empty()) throw std::runtime_error("no draw");
+        return device.draws[0];
+    }
+};
+
+TEST_F(ToolkitRenderCalls, PlainMeshDrawsItsBufferAndRestoresTheDefaults) {
     mesh.render();
-    const Calls expected = joined(
-        {
-            "SetRenderState(D3DRS_ZENABLE, 1)",
-            "SetRenderState(D3DRS_ALPHABLENDENABLE, 0)",
-            "SetRenderState(D3DRS_CULLMODE, 2)",
-            "SetRenderState(D3DRS_WRAP0, 3)",
-            "SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 0)",
-            "SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 1)",
-            "SetTexture(0, null)",
-            "SetTexture(1, null)",
-            "SetVertexShader(578)",
-            "SetStreamSource(0, object, 32)",
-            "DrawPrimitive(4, 0, 24)",
-        },
-        restoredAfterRender);
-    EXPECT_EQ(device.callTexts(), expected);
-    EXPECT_EQ(device.last("SetStreamSource")->object, mesh.vertexBuffer);
+    const RecordedDraw& draw = onlyDraw();
+    expectWholeBufferDraw(draw, D3DPT_TRIANGLELIST, 24, mesh.vertexBuffer, 32, texturedVertexFvf);
+    EXPECT_EQ(draw.state.texture(0), nullptr);
+    EXPECT_EQ(draw.state.texture(1), nullptr);
+    expectStates(draw.state,
+                 {{D3DRS_ZENABLE, TRUE},
+                  {D3DRS_ALPHABLENDENABLE, FALSE},
+                  {D3DRS_CULLMODE, D3DCULL_CW},
+                  {D3DRS_WRAP0, D3DWRAP_U | D3DWRAP_V},
+                  {D3DRS_SRCBLEND, untouched},
+                  {D3DRS_DESTBLEND, untouched},
+                  {D3DRS_FILLMODE, untouched}},
+                 {{0, D3DTSS_TEXCOORDINDEX, 0}, {1, D3DTSS_TEXCOORDINDEX, 1}, {0, D3DTSS_COLOROP, untouched}},
+                 "while drawing");
+    expectStates(device.state, restoredRenderStates, restoredStageStates, "afterwards");
+    EXPECT_EQ(device.state.stageState(1, D3DTSS_COLOROP), untouched) << "stage 1 is left alone";
 }
 
-TEST_F(ToolkitRenderCalls, StageSetupsTexturesAndFlagsAppearWhereTheyBelong) {
+TEST_F(ToolkitRenderCalls, StageSetupsTexturesAndFlagsReachTheDraw) {
     RecordingTexture* picture = device.makeTexture(4, 4);
     RecordingTexture* reflection = device.makeTexture(4, 4);
     TextureRecord first{1, 1, D3DBLEND_SRCALPHA, D3DBLEND_ONE, picture};
@@ -66,52 +126,41 @@ TEST_F(ToolkitRenderCalls, StageSetupsTexturesAndFlagsAppearWhereTheyBelong) {
     mesh.depthTestOff = 1;
     mesh.wireframe = 1;
     mesh.render();
-    const Calls expected = joined(
-        {
-            "SetRenderState(D3DRS_ZENABLE, 0)",
-            "SetRenderState(D3DRS_ALPHABLENDENABLE, 0)",
-            "SetRenderState(D3DRS_CULLMODE, 3)",
-            "SetRenderState(D3DRS_WRAP0, 1)",
-            "SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 0)",
-            "SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 1)",
-            "SetTextureStageState(0, D3DTSS_COLOROP, 2)",
-            "SetTextureStageState(0, D3DTSS_COLORARG1, 2)",
-            "SetTextureStageState(0, D3DTSS_COLORARG2, 0)",
-            "SetTextureStageState(0, D3DTSS_ALPHAOP, 2)",
-            "SetTextureStageState(0, D3DTSS_ALPHAARG1, 2)",
-            "SetTextureStageState(0, D3DTSS_ALPHAARG2, 0)",
-            "SetTextureStageState(0, D3DTSS_MINFILTER, 2)",
-            "SetTextureStageState(0, D3DTSS_MAGFILTER, 2)",
-            "SetTextureStageState(1, D3DTSS_COLOROP, 7)",
-            "SetTextureStageState(1, D3DTSS_COLORARG1, 2)",
-            "SetTextureStageState(1, D3DTSS_COLORARG2, 1)",
-            "SetTextureStageState(1, D3DTSS_ALPHAOP, 2)",
-            "SetTextureStageState(1, D3DTSS_ALPHAARG1, 2)",
-            "SetTextureStageState(1, D3DTSS_ALPHAARG2, 0)",
-            "SetTextureStageState(1, D3DTSS_MINFILTER, 2)",
-            "SetTextureStageState(1, D3DTSS_MAGFILTER, 2)",
-            "SetTexture(0, object)",
-            "SetRenderState(D3DRS_ZENABLE, 0)",
-            "SetRenderState(D3DRS_ALPHABLENDENABLE, 1)",
-            "SetRenderState(D3DRS_SRCBLEND, 5)",
-            "SetRenderState(D3DRS_DESTBLEND, 2)",
-            "SetTexture(1, object)",
-            "SetVertexShader(578)",
-            "SetStreamSource(0, object, 32)",
-            "SetRenderState(D3DRS_FILLMODE, 2)",
-            "DrawPrimitive(4, 0, 24)",
-        },
-        joined(restoredAfterRender, {"SetTextureStageState(1, D3DTSS_COLOROP, 1)"}));
-    EXPECT_EQ(device.callTexts(), expected);
-    // the second texture's own blend fields are not used
-    std::vector<const void*> bound;
-    for (const RecordedCall& call : device.calls) {
-        if (call.name == "SetTexture") {
-            bound.push_back(call.object);
-        }
-    }
-    EXPECT_EQ(bound, (std::vector<const void*>{static_cast<IDirect3DBaseTexture8*>(picture),
-                                               static_cast<IDirect3DBaseTexture8*>(reflection)}));
+    const RecordedDraw& draw = onlyDraw();
+    expectWholeBufferDraw(draw, D3DPT_TRIANGLELIST, 24, mesh.vertexBuffer, 32, texturedVertexFvf);
+    EXPECT_EQ(draw.state.texture(0), picture);
+    EXPECT_EQ(draw.state.texture(1), reflection);
+    // The first record's blend factors; the second texture's own are not used.
+    expectStates(draw.state,
+                 {{D3DRS_ZENABLE, FALSE},
+                  {D3DRS_ALPHABLENDENABLE, TRUE},
+                  {D3DRS_SRCBLEND, D3DBLEND_SRCALPHA},
+                  {D3DRS_DESTBLEND, D3DBLEND_ONE},
+                  {D3DRS_CULLMODE, D3DCULL_CCW},
+                  {D3DRS_WRAP0, D3DWRAP_U},
+                  {D3DRS_FILLMODE, D3DFILL_WIREFRAME}},
+                 {{0, D3DTSS_TEXCOORDINDEX, 0},
+                  {1, D3DTSS_TEXCOORDINDEX, 1},
+                  {0, D3DTSS_COLOROP, D3DTOP_SELECTARG1},
+                  {0, D3DTSS_COLORARG1, D3DTA_TEXTURE},
+                  {0, D3DTSS_COLORARG2, D3DTA_DIFFUSE},
+                  {0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1},
+                  {0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE},
+                  {0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE},
+                  {0, D3DTSS_MINFILTER, D3DTEXF_LINEAR},
+                  {0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR},
+                  {1, D3DTSS_COLOROP, D3DTOP_ADD},
+                  {1, D3DTSS_COLORARG1, D3DTA_TEXTURE},
+                  {1, D3DTSS_COLORARG2, D3DTA_CURRENT},
+                  {1, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1},
+                  {1, D3DTSS_ALPHAARG1, D3DTA_TEXTURE},
+                  {1, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE},
+                  {1, D3DTSS_MINFILTER, D3DTEXF_LINEAR},
+                  {1, D3DTSS_MAGFILTER, D3DTEXF_LINEAR}},
+                 "while drawing");
+    StageStates restored = restoredStageStates;
+    restored.push_back({1, D3DTSS_COLOROP, D3DTOP_DISABLE});  // the second stage is switched off again
+    expectStates(device.state, restoredRenderStates, restored, "afterwards");
     picture->Release();
     reflection->Release();
 }
@@ -122,43 +171,46 @@ TEST_F(ToolkitRenderCalls, BlendingKeepsTheDepthTestWhenBlendDisablesDepthIsOff)
     mesh.texture0 = &record;
     mesh.blendDisablesDepth = 0;
     mesh.render();
-    const Calls zCalls = device.callTexts({"SetRenderState"});
-    EXPECT_EQ(std::count(zCalls.begin(), zCalls.end(), "SetRenderState(D3DRS_ZENABLE, 0)"), 0);
-    EXPECT_EQ(std::count(zCalls.begin(), zCalls.end(), "SetRenderState(D3DRS_ALPHABLENDENABLE, 1)"),
-              1);
+    expectStates(onlyDraw().state,
+                 {{D3DRS_ZENABLE, TRUE},
+                  {D3DRS_ALPHABLENDENABLE, TRUE},
+                  {D3DRS_SRCBLEND, D3DBLEND_SRCALPHA},
+                  {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA}},
+                 {}, "blending, depth kept");
 
     device.clearCalls();
     mesh.blendDisablesDepth = 1;
     mesh.render();
-    const Calls withDefault = device.callTexts({"SetRenderState"});
-    EXPECT_EQ(std::count(withDefault.begin(), withDefault.end(),
-                         "SetRenderState(D3DRS_ZENABLE, 0)"),
-              1);
+    expectStates(onlyDraw().state, {{D3DRS_ZENABLE, FALSE}, {D3DRS_ALPHABLENDENABLE, TRUE}}, {},
+                 "blending without depth");
+
     // an opaque record sets no blending at all
+    device.SetRenderState(D3DRS_SRCBLEND, untouched);
+    device.SetRenderState(D3DRS_DESTBLEND, untouched);
     device.clearCalls();
     record.alphaBlend = 0;
     mesh.render();
-    EXPECT_EQ(device.count("SetRenderState"), 3 + 1 + 5);
+    expectStates(onlyDraw().state,
+                 {{D3DRS_ZENABLE, TRUE},
+                  {D3DRS_ALPHABLENDENABLE, FALSE},
+                  {D3DRS_SRCBLEND, untouched},
+                  {D3DRS_DESTBLEND, untouched}},
+                 {}, "opaque");
     picture->Release();
 }
 
 TEST_F(ToolkitRenderCalls, CullModeOutsideTheTableLeavesTheDeviceCullModeAlone) {
     mesh.cullMode = 2;
     mesh.render();
-    DWORD cull = 0;
-    device.GetRenderState(D3DRS_CULLMODE, &cull);
-    EXPECT_EQ(cull, static_cast<DWORD>(D3DCULL_CCW));
+    EXPECT_EQ(onlyDraw().state.renderState(D3DRS_CULLMODE), DWORD(D3DCULL_NONE));
+    EXPECT_EQ(device.state.renderState(D3DRS_CULLMODE), DWORD(D3DCULL_CCW)) << "restored";
+    device.SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);
     device.clearCalls();
     mesh.cullMode = 3;
     mesh.render();
-    const Calls states = device.callTexts({"SetRenderState"});
-    // only the restore touches the cull mode
-    EXPECT_EQ(std::count_if(states.begin(), states.end(),
-                            [](const std::string& s) {
-                                return s.rfind("SetRenderState(D3DRS_CULLMODE", 0) == 0;
-                            }),
-              1);
-    EXPECT_EQ(device.callTexts()[2], "SetRenderState(D3DRS_WRAP0, 3)");
+    EXPECT_EQ(onlyDraw().state.renderState(D3DRS_CULLMODE), DWORD(D3DCULL_CW)) << "as the device had it";
+    EXPECT_EQ(onlyDraw().state.renderState(D3DRS_WRAP0), DWORD(D3DWRAP_U | D3DWRAP_V));
+    EXPECT_EQ(device.state.renderState(D3DRS_CULLMODE), DWORD(D3DCULL_CCW)) << "restored";
 }
 
 TEST_F(ToolkitRenderCalls, FlatCopyDrawsUntexturedAndAlphaBlended) {
@@ -167,7 +219,7 @@ TEST_F(ToolkitRenderCalls, FlatCopyDrawsUntexturedAndAlphaBlended) {
     mesh.color = 0xFFFFFFFF;  // later changes do not reach the flat copy
     ASSERT_NE(mesh.flatVertexBuffer, nullptr);
     RecordingVertexBuffer* flat = RecordingDevice::bufferOf(mesh.flatVertexBuffer);
-    EXPECT_EQ(flat->fvf, 0x42u);
+    EXPECT_EQ(flat->fvf, flatVertexFvf);
     EXPECT_EQ(flat->bytes.size(), 48u * 24u);
     EXPECT_EQ(flatAt(mesh.flatVertexBuffer, 0).diffuse, 0x80000000u);
     EXPECT_EQ(flatAt(mesh.flatVertexBuffer, 1).x, mesh.vertices[0].x);
@@ -176,26 +228,26 @@ TEST_F(ToolkitRenderCalls, FlatCopyDrawsUntexturedAndAlphaBlended) {
     device.clearCalls();
     mesh.depthTestOff = 1;
     mesh.renderFlat();
-    const Calls expected = {
-        "SetRenderState(D3DRS_ZENABLE, 0)",
-        "SetRenderState(D3DRS_ALPHABLENDENABLE, 0)",
-        "SetRenderState(D3DRS_CULLMODE, 1)",
-        "SetRenderState(D3DRS_WRAP0, 3)",
-        "SetRenderState(D3DRS_ALPHABLENDENABLE, 1)",
-        "SetRenderState(D3DRS_SRCBLEND, 5)",
-        "SetRenderState(D3DRS_DESTBLEND, 6)",
-        "SetTexture(0, null)",
-        "SetTexture(1, null)",
-        "SetVertexShader(66)",
-        "SetStreamSource(0, object, 16)",
-        "DrawPrimitive(4, 0, 24)",
-        "SetRenderState(D3DRS_ZENABLE, 1)",
-        "SetRenderState(D3DRS_ALPHABLENDENABLE, 0)",
-        "SetRenderState(D3DRS_CULLMODE, 3)",
-        "SetRenderState(D3DRS_WRAP0, 0)",
-    };
-    EXPECT_EQ(device.callTexts(), expected);
-    EXPECT_EQ(device.last("SetStreamSource")->object, mesh.flatVertexBuffer);
+    const RecordedDraw& draw = onlyDraw();
+    expectWholeBufferDraw(draw, D3DPT_TRIANGLELIST, 24, mesh.flatVertexBuffer, 16, flatVertexFvf);
+    EXPECT_EQ(draw.state.texture(0), nullptr);
+    EXPECT_EQ(draw.state.texture(1), nullptr);
+    expectStates(draw.state,
+                 {{D3DRS_ZENABLE, FALSE},
+                  {D3DRS_ALPHABLENDENABLE, TRUE},
+                  {D3DRS_SRCBLEND, D3DBLEND_SRCALPHA},
+                  {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA},
+                  {D3DRS_CULLMODE, D3DCULL_NONE},
+                  {D3DRS_WRAP0, D3DWRAP_U | D3DWRAP_V},
+                  {D3DRS_FILLMODE, untouched}},
+                 {{0, D3DTSS_COLOROP, untouched}, {0, D3DTSS_TEXCOORDINDEX, untouched}}, "while drawing");
+    expectStates(device.state,
+                 {{D3DRS_ZENABLE, TRUE},
+                  {D3DRS_ALPHABLENDENABLE, FALSE},
+                  {D3DRS_CULLMODE, D3DCULL_CCW},
+                  {D3DRS_WRAP0, 0},
+                  {D3DRS_FILLMODE, untouched}},
+                 {{0, D3DTSS_COLOROP, untouched}}, "afterwards");
 }
 
 TEST_F(ToolkitRenderCalls, LinesDrawAdditivelyIgnoringTexturesSetupsAndWireframe) {
@@ -210,28 +262,24 @@ TEST_F(ToolkitRenderCalls, LinesDrawAdditivelyIgnoringTexturesSetupsAndWireframe
     burst.depthTestOff = 0;
     device.clearCalls();
     burst.renderLines();
-    const Calls expected = {
-        "SetRenderState(D3DRS_ZENABLE, 0)",
-        "SetRenderState(D3DRS_ALPHABLENDENABLE, 1)",
-        "SetRenderState(D3DRS_SRCBLEND, 3)",
-        "SetRenderState(D3DRS_DESTBLEND, 4)",
-        "SetRenderState(D3DRS_CULLMODE, 1)",
-        "SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 0)",
-        "SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 1)",
-        "SetTexture(0, null)",
-        "SetTexture(1, null)",
-        "SetVertexShader(66)",
-        "SetStreamSource(0, object, 16)",
-        "DrawPrimitive(2, 0, 18)",
-        "SetRenderState(D3DRS_ZENABLE, 1)",
-        "SetRenderState(D3DRS_ALPHABLENDENABLE, 0)",
-        "SetRenderState(D3DRS_CULLMODE, 3)",
-        "SetRenderState(D3DRS_WRAP0, 0)",
-        "SetRenderState(D3DRS_FILLMODE, 3)",
-        "SetTextureStageState(0, D3DTSS_ALPHAOP, 3)",
-        "SetTextureStageState(0, D3DTSS_ALPHAARG2, 0)",
-    };
-    EXPECT_EQ(device.callTexts(), expected);
+    const RecordedDraw& draw = onlyDraw();
+    expectWholeBufferDraw(draw, D3DPT_LINELIST, 18, burst.vertexBuffer, 16, flatVertexFvf);
+    EXPECT_EQ(draw.state.texture(0), nullptr);
+    EXPECT_EQ(draw.state.texture(1), nullptr);
+    expectStates(draw.state,
+                 {{D3DRS_ZENABLE, FALSE},
+                  {D3DRS_ALPHABLENDENABLE, TRUE},
+                  {D3DRS_SRCBLEND, D3DBLEND_SRCCOLOR},
+                  {D3DRS_DESTBLEND, D3DBLEND_INVSRCCOLOR},
+                  {D3DRS_CULLMODE, D3DCULL_NONE},
+                  {D3DRS_WRAP0, untouched},
+                  {D3DRS_FILLMODE, untouched}},
+                 {{0, D3DTSS_TEXCOORDINDEX, 0}, {1, D3DTSS_TEXCOORDINDEX, 1}, {0, D3DTSS_COLOROP, untouched}},
+                 "while drawing");
+    expectStates(device.state, restoredRenderStates,
+                 {{0, D3DTSS_COLOROP, untouched}, {0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2},
+                  {0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE}},
+                 "afterwards");
     picture->Release();
 }
 
@@ -256,7 +304,7 @@ TEST_F(ToolkitRenderCalls, ColourReachesTheBufferOnlyThroughARewrite) {
     EXPECT_EQ(texturedAt(mesh.vertexBuffer, 0).diffuse, 0xFFFFFFFFu);
     device.clearCalls();
     mesh.applyColor();
-    EXPECT_EQ(device.callTexts(), (Calls{"Lock(0, 0, 0)", "Unlock()"}));
+    EXPECT_EQ(device.callTexts(), (std::vector<std::string>{"Lock(0, 0, 0)", "Unlock()"}));
     for (int k = 0; k < 3 * mesh.triangleCount; ++k) {
         EXPECT_EQ(texturedAt(mesh.vertexBuffer, k).diffuse, 0xFF0000FFu);
     }
@@ -283,7 +331,7 @@ TEST_F(ToolkitRenderCalls, FailedBufferCreationLeavesAnInvisibleMesh) {
     invisible.renderMode = 3;
     invisible.render();
     invisible.renderFlat();
-    EXPECT_EQ(failing.count("DrawPrimitive"), 0);
+    EXPECT_TRUE(failing.draws.empty());
 }
 
 TEST(ToolkitLifecycle, ASecondGeneratorLeavesTheBuiltMeshAlone) {

@@ -12,11 +12,12 @@
 
 #include "capture_options.h"
 #include "frame_profile.h"
+#include "picture_shaping.h"
 #include "video_writer.h"
 
 class CaptureRun {
 public:
-    CaptureRun(const CaptureOptions& options, int width, int height);
+    CaptureRun(const CaptureOptions& options, const PictureLayout& layout);
     ~CaptureRun();
 
     // Checks the options against the show and prepares the output; false
@@ -31,16 +32,22 @@ private:
     Step frame();
     size_t frameSamples(long frame) const;  // music samples of one frame
     bool inRange() const;
+    void passStills();  // the --at times this frame's picture shows
     bool pastEnd() const;
+    bool tracesCalls(bool captured) const;  // this frame goes into the call trace
+    bool beginCallTrace(double musicSeconds);
+    bool endCallTrace();
     bool capturePicture(std::string* error);
-    bool finish();
+    // Completes the files; `complete`: the run reached its end without a fault.
+    bool finish(bool complete);
     void showProgress();
     int stop(bool ok);
 
     CaptureOptions options;
-    int width;
-    int height;
+    PictureLayout layout;
     long frameNumber = 0;
+    size_t nextStill = 0;  // the first --at time not yet captured
+    std::vector<long> stillFrames;  // the frame captured for each --at time
     double nearby;  // a quarter frame: music times closer than this count as reached
     bool musicStarted = false;  // the Timeline was on when the frame began
     bool audioOwed = false;  // the last picture still waits for its music
@@ -48,10 +55,15 @@ private:
     float lastMusicTime = 0.0f;
     long framesWithoutMusicChange = 0;
     bool finished = false;
+    bool callTraceOpen = false;
+    long callTracesWritten = 0;
+    size_t nextTraceTime = 0;  // the first time of options.traceAt not yet traced
     std::vector<unsigned char> framePcm;
+    std::vector<unsigned char> bgr;  // one picture without alpha, for the PNG files
     std::unique_ptr<VideoWriter> video;
     std::unique_ptr<FrameProfile> profile;
     IDirect3DSurface8* readback = nullptr;
+    std::vector<unsigned char> shaped;  // the file's picture, when it is not the drawn one
     double progressShownAt = -1;
 };
 

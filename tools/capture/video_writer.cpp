@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "partial_file.h"
+
 namespace {
 
 // Runs ffmpeg with `arguments`; with `input` it gets a pipe to its standard input.
@@ -71,27 +73,41 @@ void putLittle(std::FILE* file, uint32_t value, int bytes) {
 
 VideoWriter::~VideoWriter() {
     if (pipe != nullptr) std::fclose(pipe);
-    if (encoder > 0) {
+    if (encoder > 0) {  // never finished: nothing of it is kept
         kill(encoder, SIGTERM);
         waitpid(encoder, nullptr, 0);
+        std::remove(videoOnlyPath.c_str());
     }
 }
 
-bool VideoWriter::open(const std::string& target, int pictureWidth, int pictureHeight, int fps,
+bool VideoWriter::open(const std::string& target, const VideoSettings& settings,
                        std::string* error) {
     path = target;
-    videoOnlyPath = target + ".video.mp4";
-    wavePath = target + ".music.wav";
-    width = pictureWidth;
-    height = pictureHeight;
+    lossless = settings.lossless;
+    const std::string ending = lossless ? ".mkv" : ".mp4";
+    // Everything is written under partial names; the muxed file is renamed
+    // to `target` when it is complete.
+    videoOnlyPath = partialName(target + ".video" + ending);
+    wavePath = partialName(target + ".music.wav");
+    width = settings.width;
+    height = settings.height;
     row.resize(size_t(width) * 4);
     // ffmpeg must not die of a closed pipe quietly: we see its exit status instead.
     signal(SIGPIPE, SIG_IGN);
-    encoder = startFfmpeg({"-y", "-loglevel", "error", "-f", "rawvideo", "-pixel_format", "bgra",
-                           "-video_size", std::to_string(width) + "x" + std::to_string(height),
-                           "-framerate", std::to_string(fps), "-i", "-", "-c:v", "libx264",
-                           "-preset", "fast", "-crf", "18", "-pix_fmt", "yuv420p", videoOnlyPath},
-                          &pipe);
+    std::vector<std::string> arguments = {
+        "-y", "-loglevel", "error", "-f", "rawvideo", "-pixel_format", "bgra", "-video_size",
+        std::to_string(width) + "x" + std::to_string(height), "-framerate",
+        std::to_string(settings.fps), "-i", "-"};
+    if (lossless) {
+        // FFV1 keeps the pictures' RGB exactly, as the PNG files have them.
+        arguments.insert(arguments.end(), {"-c:v", "ffv1", "-level", "3", "-pix_fmt", "bgr0"});
+    } else {
+        const int crf = settings.crf >= 0 ? settings.crf : defaultCrf;
+        arguments.insert(arguments.end(), {"-c:v", "libx264", "-preset", "fast", "-crf",
+                                           std::to_string(crf), "-pix_fmt", "yuv420p"});
+    }
+    arguments.push_back(videoOnlyPath);
+    encoder = startFfmpeg(arguments, &pipe);
     if (encoder < 0 || pipe == nullptr) {
         *error = "cannot start ffmpeg";
         return false;
@@ -147,12 +163,20 @@ bool VideoWriter::finish(std::string* error) {
     encoder = -1;
     bool ok = waitForFfmpeg(video, error) && writeWave(wavePath, error);
     if (ok) {
-        const pid_t mux = startFfmpeg({"-y", "-loglevel", "error", "-i", videoOnlyPath, "-i",
-                                       wavePath, "-map", "0:v", "-map", "1:a", "-c:v", "copy",
-                                       "-c:a", "aac", "-b:a", "192k", path},
-                                      nullptr);
-        ok = mux > 0 && waitForFfmpeg(mux, error);
+        // The music goes in as it is, at its own 44100 Hz: nothing is resampled.
+        std::vector<std::string> arguments = {"-y", "-loglevel", "error", "-i", videoOnlyPath,
+                                              "-i", wavePath, "-map", "0:v", "-map", "1:a",
+                                              "-c:v", "copy"};
+        if (lossless) {
+            arguments.insert(arguments.end(), {"-c:a", "flac"});
+        } else {
+            arguments.insert(arguments.end(), {"-c:a", "aac", "-b:a", "192k"});
+        }
+        arguments.push_back(partialName(path));
+        const pid_t mux = startFfmpeg(arguments, nullptr);
+        ok = mux > 0 && waitForFfmpeg(mux, error) && completePartial(path, error);
     }
+    std::remove(partialName(path).c_str());  // left only when something failed
     std::remove(videoOnlyPath.c_str());
     std::remove(wavePath.c_str());
     return ok;

@@ -1,8 +1,10 @@
-// QueryPerformanceCounter and QueryPerformanceFrequency for the capture, in
-// place of the platform's real-time clock.
+// The capture's counter source, installed in place of the platform's
+// real-time clock by virtualClockStart.
 #include "virtual_clock.h"
 
 #include <windows.h>
+
+#include "win32_counter.h"
 
 namespace {
 
@@ -14,23 +16,22 @@ constexpr LONGLONG startSeconds = 3600;
 LONGLONG frequency = 60 * ticksPerFrame;
 LONGLONG counter = startSeconds * frequency;
 
+BOOL readCounter(LARGE_INTEGER* count) {
+    count->QuadPart = counter;
+    return TRUE;
+}
+
+BOOL readFrequency(LARGE_INTEGER* result) {
+    result->QuadPart = frequency;
+    return TRUE;
+}
+
 }  // namespace
 
 void virtualClockStart(int framesPerSecond) {
     frequency = LONGLONG(framesPerSecond) * ticksPerFrame;
     counter = startSeconds * frequency;
+    win32SetCounterSource(readCounter, readFrequency);
 }
 
 void virtualClockAdvanceFrame() { counter += ticksPerFrame; }
-
-BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER* count) {
-    if (count == nullptr) return FALSE;
-    count->QuadPart = counter;
-    return TRUE;
-}
-
-BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* result) {
-    if (result == nullptr) return FALSE;
-    result->QuadPart = frequency;
-    return TRUE;
-}

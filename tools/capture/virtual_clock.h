@@ -3,7 +3,8 @@
 #ifndef ZELVARO_TOOLS_CAPTURE_VIRTUAL_CLOCK_H
 #define ZELVARO_TOOLS_CAPTURE_VIRTUAL_CLOCK_H
 
-// Sets the frame rate. The counter starts an hour in, as a real counter
+// Installs the virtual counter as the source of QueryPerformanceCounter and
+// sets the frame rate. The counter starts an hour in, as a real counter
 // starts at the machine's running time, so the first frame is a long one.
 void virtualClockStart(int framesPerSecond);
 // One frame later: the frame timer then measures exactly 1/framesPerSecond.

@@ -5,7 +5,8 @@
 #include <cstring>
 
 #include <jpeglib.h>
-#include <png.h>
+
+#include "png_writer.h"
 
 namespace datagen {
 
@@ -77,35 +78,23 @@ std::string writeJpeg(const std::string& path, const Image& image, int quality) 
 }
 
 std::string writePng(const std::string& path, const Image& image, bool withAlpha) {
-  FileCloser out{std::fopen(path.c_str(), "wb")};
-  if (!out.file) return openError(path);
   std::vector<std::uint8_t> rgba = image.toRgba8();
-  int channels = withAlpha ? 4 : 3;
-  std::vector<std::uint8_t> pixels(static_cast<std::size_t>(image.width) * image.height * channels);
-  for (std::size_t i = 0, n = static_cast<std::size_t>(image.width) * image.height; i < n; ++i) {
-    for (int c = 0; c < channels; ++c) pixels[i * channels + c] = rgba[i * 4 + c];
+  PngPicture picture;
+  picture.width = image.width;
+  picture.height = image.height;
+  picture.layout = PngLayout::Rgba;
+  picture.pixels = rgba.data();
+  std::vector<std::uint8_t> rgb;
+  if (!withAlpha) {
+    rgb.resize(static_cast<std::size_t>(image.width) * image.height * 3);
+    for (std::size_t i = 0, n = static_cast<std::size_t>(image.width) * image.height; i < n; ++i) {
+      for (int c = 0; c < 3; ++c) rgb[i * 3 + c] = rgba[i * 4 + c];
+    }
+    picture.layout = PngLayout::Rgb;
+    picture.pixels = rgb.data();
   }
-  std::vector<png_bytep> rows(static_cast<std::size_t>(image.height));
-  for (int y = 0; y < image.height; ++y) {
-    rows[static_cast<std::size_t>(y)] = &pixels[static_cast<std::size_t>(y) * image.width * channels];
-  }
-
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  if (!png) return "libpng could not start for " + path;
-  png_infop info = png_create_info_struct(png);
-  if (!info || setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    return "PNG encoding of " + path + " failed";
-  }
-  png_init_io(png, out.file);
-  png_set_IHDR(png, info, static_cast<png_uint_32>(image.width), static_cast<png_uint_32>(image.height), 8,
-               withAlpha ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_set_compression_level(png, 6);
-  png_set_rows(png, info, rows.data());
-  png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
-  png_destroy_write_struct(&png, &info);
-  if (std::fflush(out.file) != 0 || std::ferror(out.file)) return openError(path);
+  std::string error;
+  if (!writePngFile(path, picture, &error)) return error;
   return {};
 }
 

@@ -7,13 +7,14 @@
 // Exit code 0 on success, 1 when the file does not load, 2 on bad usage.
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include <d3d8.h>
-#include <png.h>
 
 #include "d3dx8tex.h"
 #include "pixel_conversion.h"
+#include "png_writer.h"
 
 namespace {
 
@@ -83,13 +84,14 @@ bool writeLevelZero(IDirect3DTexture8* texture, const char* path) {
     }
     texture->UnlockRect(0);
 
-    png_image image = {};
-    image.version = PNG_IMAGE_VERSION;
-    image.width = desc.Width;
-    image.height = desc.Height;
-    image.format = PNG_FORMAT_RGBA;
-    if (!png_image_write_to_file(&image, path, 0, rgba.data(), 0, nullptr)) {
-        fprintf(stderr, "zelvaro-texinfo: cannot write %s: %s\n", path, image.message);
+    PngPicture picture;
+    picture.width = int(desc.Width);
+    picture.height = int(desc.Height);
+    picture.layout = PngLayout::Rgba;
+    picture.pixels = rgba.data();
+    std::string error;
+    if (!writePngFile(path, picture, &error)) {
+        fprintf(stderr, "zelvaro-texinfo: %s\n", error.c_str());
         return false;
     }
     return true;

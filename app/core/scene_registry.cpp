@@ -1,0 +1,4 @@
+#include "scene_registry.h"
+
+SceneRegistry sceneRegistry = {};
+bool timelineEnabled = false;
