@@ -12,6 +12,7 @@
 #include "../win32/win32_sdl.h"
 #include "d3d8_format.h"
 #include "d3d8_interface.h"
+#include "d3d8_stats.h"
 #include "d3d8_texture.h"
 #include "d3d8_vertex_buffer.h"
 
@@ -345,6 +346,7 @@ HRESULT D3d8Device::CopyRects(IDirect3DSurface8* sourceSurface, const RECT* sour
     }
     const D3d8FormatInfo* info = d3d8FindFormat(source->desc.Format);
     if (info == nullptr || info->depthStencil) return D3DERR_INVALIDCALL;
+    const D3d8CpuScope timed;
     const bool sourceInMemory = !source->memory.empty();
     const bool destinationInMemory = !destination->memory.empty();
     if (!sourceInMemory && source->glTexture == 0) return D3DERR_INVALIDCALL;

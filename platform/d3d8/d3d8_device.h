@@ -170,6 +170,7 @@ public:
     GLuint readFramebuffer = 0;  // scratch framebuffer for read-back and copies
     GLuint vertexArray = 0;
     GLuint upBuffer = 0;  // streaming buffer of DrawPrimitiveUP
+    std::vector<BYTE> upVertices;  // DrawPrimitiveUP's vertices with wrapped coordinates
 
 private:
     ~D3d8Device();
@@ -210,6 +211,7 @@ private:
     D3d8Program* currentProgram = nullptr;
     DWORD programFvf = ~0u;
     GLuint boundFramebuffer = ~0u;
+    GLuint passFramebuffer = ~0u;  // the framebuffer drawn into last (for the profiler's passes)
     GLuint layoutBuffer = ~0u;
     DWORD layoutFvf = ~0u;
     UINT layoutStride = 0;
@@ -217,6 +219,7 @@ private:
     D3d8ProgramKey programKey{};
     GLuint unitTextures[kD3d8StageCount] = {};
     GLuint unitSamplers[kD3d8StageCount] = {};
+    unsigned unitSamplerKeys[kD3d8StageCount] = {};  // the sampler states behind unitSamplers
     bool blendEnabled = false;
     bool depthClampEnabled = false;
     GLenum blendSource = GL_ONE;

@@ -1,11 +1,13 @@
 // Scenes, Clear and drawing: the shadowed state is sent to GL once per draw.
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "d3d8_report.h"
 #include "d3d8_device.h"
 #include "d3d8_fvf.h"
+#include "d3d8_stats.h"
 #include "d3d8_texture.h"
 #include "d3d8_vertex_buffer.h"
 #include "d3d8_wrap.h"
@@ -187,6 +189,8 @@ void D3d8Device::bindFramebuffer() {
     if (renderTarget == backBuffer) backBufferWritten = true;
     const GLuint framebuffer = framebufferFor(renderTarget, depthStencil);
     if (framebuffer != boundFramebuffer) {
+        if (d3d8StatsEnabled && framebuffer != passFramebuffer) ++d3d8Stats.targetPasses;
+        passFramebuffer = framebuffer;
         glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
         boundFramebuffer = framebuffer;
     }
@@ -202,6 +206,7 @@ HRESULT D3d8Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOL
     // viewport; a count of 0 with an array clears nothing.
     if (rects == nullptr) count = 0;
     else if (count == 0) return D3D_OK;
+    const D3d8CpuScope timed;
     makeCurrent();
     bindFramebuffer();
     GLbitfield mask = 0;
@@ -240,6 +245,10 @@ HRESULT D3d8Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOL
         // GL row y is the picture's row y: no flip.
         glScissor(x1, y1, x2 - x1, y2 - y1);
         glClear(mask);
+        if (d3d8StatsEnabled) {
+            ++d3d8Stats.clears;
+            d3d8Stats.clearPixels += static_cast<uint64_t>(x2 - x1) * static_cast<uint64_t>(y2 - y1);
+        }
     }
     glDisable(GL_SCISSOR_TEST);
     dirty |= kD3d8DirtyBlend | kD3d8DirtyDepth;
@@ -298,6 +307,9 @@ GLuint D3d8Device::samplerFor(DWORD stage) {
     const unsigned key = (states[D3DTSS_MINFILTER] & 7) | (states[D3DTSS_MAGFILTER] & 7) << 3 |
                          (states[D3DTSS_MIPFILTER] & 7) << 6 | (states[D3DTSS_ADDRESSU] & 7) << 9 |
                          (states[D3DTSS_ADDRESSV] & 7) << 12 | (std::min<DWORD>(states[D3DTSS_MAXMIPLEVEL], 15)) << 15;
+    // The stage's sampler as the last draw bound it: no look-up.
+    if (key == unitSamplerKeys[stage] && unitSamplers[stage] != 0) return unitSamplers[stage];
+    unitSamplerKeys[stage] = key;
     auto found = samplers.find(key);
     if (found != samplers.end()) return found->second;
     GLuint sampler = 0;
@@ -320,21 +332,37 @@ GLuint D3d8Device::samplerFor(DWORD stage) {
 }
 
 bool D3d8Device::flushState(DWORD fvf) {
+    if (d3d8StatsEnabled) {
+        ++d3d8Stats.draws;
+        d3d8Stats.stateChanges += static_cast<uint64_t>(__builtin_popcount(dirty & kD3d8DirtyAll));
+    }
     if (dirty & kD3d8DirtyFramebuffer) bindFramebuffer();
     bool programChanged = false;
     if ((dirty & kD3d8DirtyProgram) || fvf != programFvf) {
-        computeProgramKey(fvf, &programKey);
-        const std::string bytes = programKey.bytes();
-        auto found = programs.find(bytes);
-        if (found == programs.end()) {
-            D3d8Program program;
-            if (!d3d8BuildProgram(programKey, &program)) return false;
-            found = programs.emplace(bytes, program).first;
-        }
-        if (currentProgram != &found->second) {
-            currentProgram = &found->second;
-            glUseProgram(currentProgram->program);
-            programChanged = true;
+        D3d8ProgramKey key;
+        computeProgramKey(fvf, &key);
+        // Most changes of the states that shape the program leave its key as
+        // it was: then the current program stays, without a look-up.
+        if (currentProgram == nullptr || std::memcmp(&key, &programKey, sizeof key) != 0) {
+            const std::string bytes = key.bytes();
+            auto found = programs.find(bytes);
+            if (found == programs.end()) {
+                D3d8Program program;
+                const double start = d3d8StatsEnabled ? d3d8WallSeconds() : 0;
+                if (!d3d8BuildProgram(key, &program)) return false;
+                if (d3d8StatsEnabled) {
+                    ++d3d8Stats.programBuilds;
+                    d3d8Stats.buildSeconds += d3d8WallSeconds() - start;
+                }
+                found = programs.emplace(bytes, program).first;
+            }
+            programKey = key;
+            if (currentProgram != &found->second) {
+                currentProgram = &found->second;
+                glUseProgram(currentProgram->program);
+                programChanged = true;
+                if (d3d8StatsEnabled) ++d3d8Stats.programSwitches;
+            }
         }
         programFvf = fvf;
         dirty = (dirty & ~kD3d8DirtyProgram) | kD3d8DirtyTextures;
@@ -532,14 +560,14 @@ HRESULT D3d8Device::DrawPrimitive(D3DPRIMITIVETYPE primitiveType, UINT startVert
     // Never read past the end of the buffer.
     const UINT available = streamSource->length / streamStride;
     if (startVertex > available || vertexCount > available - startVertex) return D3DERR_INVALIDCALL;
+    const D3d8CpuScope timed;
     makeCurrent();
     if (!flushState(vertexShader)) return D3DERR_DRIVERINTERNALERROR;
-    GLuint buffer = streamSource->glBuffer;
     const DWORD wrap = renderStates[D3DRS_WRAP0] & (D3DWRAP_U | D3DWRAP_V);
     const UINT rhythm = wrapRhythm(primitiveType);
-    if (wrap != 0 && layout.texCoordCount > 0 && rhythm != 0) {
-        buffer = streamSource->wrappedBuffer(wrap, vertexShader, streamStride, rhythm, startVertex);
-    }
+    const GLuint buffer = wrap != 0 && layout.texCoordCount > 0 && rhythm != 0
+                              ? streamSource->wrappedBuffer(wrap, vertexShader, streamStride, rhythm, startVertex)
+                              : streamSource->plainBuffer();
     drawArrays(primitiveType, startVertex, primitiveCount, vertexShader, streamStride, buffer, 0);
     return D3D_OK;
 }
@@ -552,17 +580,26 @@ HRESULT D3d8Device::DrawPrimitiveUP(D3DPRIMITIVETYPE primitiveType, UINT primiti
     if (vertexStreamZeroData == nullptr || !layout.valid || vertexStreamZeroStride < layout.size || vertexCount == 0) {
         return D3DERR_INVALIDCALL;
     }
+    const D3d8CpuScope timed;
     makeCurrent();
     if (!flushState(vertexShader)) return D3DERR_DRIVERINTERNALERROR;
     const auto* bytes = static_cast<const BYTE*>(vertexStreamZeroData);
-    std::vector<BYTE> vertices(bytes, bytes + static_cast<size_t>(vertexCount) * vertexStreamZeroStride);
+    const size_t size = static_cast<size_t>(vertexCount) * vertexStreamZeroStride;
     const DWORD wrap = renderStates[D3DRS_WRAP0] & (D3DWRAP_U | D3DWRAP_V);
     const UINT rhythm = wrapRhythm(primitiveType);
     if (wrap != 0 && layout.texCoordCount > 0 && rhythm != 0) {
-        d3d8WrapTexCoords(vertices.data(), vertexCount, vertexStreamZeroStride, layout.texCoordOffset, wrap, rhythm, 0);
+        // The caller's vertices stay as they are: the wrapping works on a copy.
+        upVertices.assign(bytes, bytes + size);
+        d3d8WrapTexCoords(upVertices.data(), vertexCount, vertexStreamZeroStride, layout.texCoordOffset, wrap, rhythm,
+                          0);
+        bytes = upVertices.data();
+    }
+    if (d3d8StatsEnabled) {
+        ++d3d8Stats.uploads;
+        d3d8Stats.uploadBytes += size;
     }
     glBindBuffer(GL_ARRAY_BUFFER, upBuffer);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size()), vertices.data(), GL_STREAM_DRAW);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(size), bytes, GL_STREAM_DRAW);
     drawArrays(primitiveType, 0, primitiveCount, vertexShader, vertexStreamZeroStride, upBuffer, 0);
     // As in Direct3D 8, the stream source is unset afterwards.
     if (streamSource != nullptr) streamSource->Release();

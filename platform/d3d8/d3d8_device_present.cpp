@@ -19,6 +19,7 @@
 #include <utility>
 
 #include "../win32/win32_sdl.h"
+#include "d3d8_stats.h"
 
 namespace {
 
@@ -135,7 +136,11 @@ void D3d8Device::showFront(int drawableWidth, int drawableHeight) {
 // The source, destination and region arguments are not supported. Present
 // always shows the back buffer, also while a texture is the render target.
 HRESULT D3d8Device::Present(const RECT*, const RECT*, HWND, const void*) {
+    const D3d8CpuScope timed;
     makeCurrent();
+    // The profiler times the frame's drawing and Present's own copies apart.
+    if (d3d8StatsEnabled) d3d8Stats.finishSeconds += d3d8FinishSeconds();
+    const double start = d3d8StatsEnabled ? d3d8WallSeconds() : 0;
     int drawableWidth = 0;
     int drawableHeight = 0;
     SDL_GL_GetDrawableSize(window, &drawableWidth, &drawableHeight);
@@ -147,6 +152,10 @@ HRESULT D3d8Device::Present(const RECT*, const RECT*, HWND, const void*) {
     if (drawableWidth > 0 && drawableHeight > 0) {
         showFront(drawableWidth, drawableHeight);
         SDL_GL_SwapWindow(window);
+    }
+    if (d3d8StatsEnabled) {
+        d3d8FinishSeconds();
+        d3d8Stats.presentSeconds += d3d8WallSeconds() - start;
     }
     shownDrawableWidth = drawableWidth;
     shownDrawableHeight = drawableHeight;

@@ -4,6 +4,7 @@
 
 #include "d3d8_device.h"
 #include "d3d8_format.h"
+#include "d3d8_stats.h"
 #include "d3d8_surface.h"
 
 UINT d3d8FullMipCount(UINT width, UINT height) {
@@ -88,6 +89,11 @@ void D3d8Texture::uploadLevel(UINT level) {
     if (device == nullptr || glTexture == 0 || level >= levels.size()) return;
     const D3d8Surface* surface = levels[level];
     if (surface->memory.empty()) return;
+    const D3d8CpuScope timed;
+    if (d3d8StatsEnabled) {
+        ++d3d8Stats.uploads;
+        d3d8Stats.uploadBytes += surface->memory.size();
+    }
     device->bindScratchTexture(glTexture);
     glTexSubImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), 0, 0, static_cast<GLsizei>(surface->desc.Width),
                     static_cast<GLsizei>(surface->desc.Height), format->uploadFormat, format->uploadType,

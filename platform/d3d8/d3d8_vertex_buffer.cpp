@@ -4,6 +4,7 @@
 
 #include "d3d8_device.h"
 #include "d3d8_fvf.h"
+#include "d3d8_stats.h"
 #include "d3d8_wrap.h"
 
 D3d8VertexBuffer::D3d8VertexBuffer(D3d8Device* owner, UINT bufferLength, DWORD bufferUsage, DWORD bufferFvf,
@@ -14,6 +15,7 @@ D3d8VertexBuffer::D3d8VertexBuffer(D3d8Device* owner, UINT bufferLength, DWORD b
     glGenBuffers(1, &glBuffer);
     glBindBuffer(GL_ARRAY_BUFFER, glBuffer);
     glBufferData(GL_ARRAY_BUFFER, length, memory.data(), GL_DYNAMIC_DRAW);
+    plainValid = true;
 }
 
 D3d8VertexBuffer::~D3d8VertexBuffer() { orphan(); }
@@ -45,12 +47,23 @@ HRESULT D3d8VertexBuffer::Lock(UINT offsetToLock, UINT sizeToLock, BYTE** data, 
 HRESULT D3d8VertexBuffer::Unlock() {
     if (lockCount == 0) return D3DERR_INVALIDCALL;
     if (--lockCount > 0) return D3D_OK;
+    // Each GL copy is made again when a draw first needs it: a buffer drawn
+    // only wrapped (or not at all) before its next Lock is copied once (or never).
+    plainValid = false;
     wrappedValid = false;
-    if (device == nullptr) return D3D_OK;
-    device->makeCurrent();
+    return D3D_OK;
+}
+
+GLuint D3d8VertexBuffer::plainBuffer() {
+    if (plainValid) return glBuffer;
+    if (d3d8StatsEnabled) {
+        ++d3d8Stats.uploads;
+        d3d8Stats.uploadBytes += length;
+    }
     glBindBuffer(GL_ARRAY_BUFFER, glBuffer);
     glBufferData(GL_ARRAY_BUFFER, length, memory.data(), GL_DYNAMIC_DRAW);
-    return D3D_OK;
+    plainValid = true;
+    return glBuffer;
 }
 
 HRESULT D3d8VertexBuffer::GetDesc(D3DVERTEXBUFFER_DESC* desc) {
@@ -69,7 +82,12 @@ GLuint D3d8VertexBuffer::wrappedBuffer(DWORD wrapBits, DWORD drawFvf, UINT strid
     const DWORD key[5] = {wrapBits, drawFvf, stride, verticesPerPrimitive, firstVertex % verticesPerPrimitive};
     if (wrappedValid && std::equal(key, key + 5, wrappedKey)) return glWrappedBuffer;
     const D3d8FvfLayout layout = d3d8FvfLayout(drawFvf);
-    std::vector<BYTE> wrapped(memory);
+    if (d3d8StatsEnabled) {
+        ++d3d8Stats.wrapCopies;
+        ++d3d8Stats.uploads;
+        d3d8Stats.uploadBytes += length;
+    }
+    wrapped.assign(memory.begin(), memory.end());
     d3d8WrapTexCoords(wrapped.data(), length / stride, stride, layout.texCoordOffset, wrapBits,
                       verticesPerPrimitive, firstVertex);
     if (glWrappedBuffer == 0) glGenBuffers(1, &glWrappedBuffer);

@@ -1,7 +1,7 @@
 // IDirect3DVertexBuffer8: a system-memory copy handed out by Lock and copied
-// into a GL buffer once per Unlock. For D3DRS_WRAPn the buffer also keeps a
-// second GL copy whose texture coordinates are moved the short way round the
-// seam per primitive, made on first use after each Unlock.
+// into a GL buffer by the first draw after each Unlock. For D3DRS_WRAPn the
+// buffer also keeps a second GL copy whose texture coordinates are moved the
+// short way round the seam per primitive, made on first use after each Unlock.
 #ifndef ZELVARO_PLATFORM_D3D8_VERTEX_BUFFER_H
 #define ZELVARO_PLATFORM_D3D8_VERTEX_BUFFER_H
 
@@ -25,6 +25,8 @@ public:
     HRESULT Unlock() override;
     HRESULT GetDesc(D3DVERTEXBUFFER_DESC* desc) override;
 
+    // The GL buffer holding the contents as they are, brought up to date.
+    GLuint plainBuffer();
     // The GL buffer holding the contents wrapped for these settings (see d3d8_wrap.h).
     GLuint wrappedBuffer(DWORD wrapBits, DWORD fvf, UINT stride, UINT verticesPerPrimitive,
                          UINT firstVertex);
@@ -43,7 +45,9 @@ public:
 private:
     friend class D3d8Resource<IDirect3DVertexBuffer8, D3d8VertexBuffer>;
     ~D3d8VertexBuffer();
+    bool plainValid = false;
     bool wrappedValid = false;
+    std::vector<BYTE> wrapped;  // the contents with wrapped coordinates, kept for the next time
     DWORD wrappedKey[5] = {};
 };
 

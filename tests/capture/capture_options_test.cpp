@@ -138,6 +138,13 @@ TEST(CaptureOptionsTest, MistakesAreRefusedWithTheReason) {
     }
 }
 
+TEST(CaptureOptionsTest, ProfileIsEnoughToWrite) {
+    const Parsed parsed = parse({"--profile"});
+    ASSERT_TRUE(parsed.ok) << parsed.error;
+    EXPECT_TRUE(parsed.options.profile);
+    EXPECT_FALSE(parsed.options.trace);
+}
+
 TEST(CaptureOptionsTest, CallTracesAreAnOutputOfTheirOwn) {
     const Parsed one = parse({"--at", "40", "--trace-calls", "frame.d8t"});
     ASSERT_TRUE(one.ok) << one.error;

@@ -410,6 +410,36 @@ TEST_F(CaptureProgramTest, ACrashEndsByItsSignalWithAHint) {
     EXPECT_NE(readText(folder + "/crash-errors.txt").find("LP_NUM_THREADS=0"), std::string::npos);
 }
 
+TEST_F(CaptureProgramTest, ProfileCountsTheTitleCardsFramesAndMeasuresTheLayer) {
+    const std::string profileFile = folder + "/profile.txt";
+    ASSERT_EQ(capture("--fps 20 --frames 30 --profile", profileFile), 0) << errors();
+    const std::string text = readText(profileFile);
+    EXPECT_NE(text.find("# layer: "), std::string::npos) << text;
+    EXPECT_NE(text.find("# launch to first frame "), std::string::npos) << text;
+    std::istringstream lines(text);
+    std::string line;
+    std::vector<std::vector<double>> rows;
+    while (std::getline(lines, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        std::istringstream fields(line);
+        std::vector<double> row;
+        double value = 0;
+        while (fields >> value) row.push_back(value);
+        rows.push_back(row);
+    }
+    ASSERT_EQ(rows.size(), 1u) << "only the title card plays in 30 frames:\n" << text;
+    const std::vector<double>& card = rows[0];
+    ASSERT_EQ(card.size(), 27u) << text;
+    EXPECT_EQ(card[0], 14) << "scene";
+    EXPECT_EQ(card[1], 30) << "frames";
+    EXPECT_GT(card[2], 0) << "mean ms";
+    EXPECT_GE(card[12], 1) << "draws per frame";
+    // The card shades at least the whole 1024 x 768 picture once per frame.
+    EXPECT_GT(card[21], 0.7) << "millions of fragments per frame";
+    EXPECT_GT(card[23], 0) << "the layer's ms";
+    EXPECT_GT(card[24], 0) << "the frame in layers";
+}
+
 TEST_F(CaptureProgramTest, MistakesEndWithAMessage) {
     EXPECT_EQ(capture("--fps 5 --trace"), 2);
     EXPECT_NE(errors().find("zelvaro-capture: --fps takes"), std::string::npos) << errors();

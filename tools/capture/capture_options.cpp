@@ -33,7 +33,10 @@ const char* const captureUsage =
     "                   of that frame; with --frames N alone: of the last frame) and the\n"
     "                   state they inherit, for zelvaro-d3d8trace and zelvaro-d3d8replay\n"
     "  --trace-at S1,S2,...  with --trace-calls FOLDER: one call trace of the frame at\n"
-    "                   each music time, FOLDER/calls_S.d8t (S with three decimals)\n";
+    "                   each music time, FOLDER/calls_S.d8t (S with three decimals)\n"
+    "  --profile        at the end, one line per scene on standard output: where its\n"
+    "                   frames' time goes, what the device layer did, and the frame's\n"
+    "                   cost in full-screen layers measured in plain OpenGL (README)\n";
 
 namespace {
 
@@ -122,6 +125,8 @@ bool parseCaptureOptions(int argc, const char* const* argv, CaptureOptions* opti
         long whole = 0;
         if (option == "--trace") {
             parsed.trace = true;
+        } else if (option == "--profile") {
+            parsed.profile = true;
         } else if (option == "--help" || option == "-h") {
             parsed.help = true;
         } else if (option == "--fps") {
@@ -248,8 +253,8 @@ bool parseCaptureOptions(int argc, const char* const* argv, CaptureOptions* opti
                  " is smaller than the picture (" + sizeText(parsed.width, parsed.height) + ")";
         return false;
     }
-    if (!parsed.help && parsed.out.empty() && !parsed.trace && parsed.traceCalls.empty()) {
-        *error = "nothing to write: give --out, --trace, --trace-calls or several";
+    if (!parsed.help && parsed.out.empty() && !parsed.trace && parsed.traceCalls.empty() && !parsed.profile) {
+        *error = "nothing to write: give --out, --trace, --trace-calls, --profile or several";
         return false;
     }
     *options = parsed;

@@ -21,6 +21,7 @@ struct CaptureOptions {
     int frameHeight = 0;
     int crf = -1;  // the .mp4 file's constant rate factor; -1: the default
     bool trace = false;
+    bool profile = false;
     std::string traceCalls;  // a Direct3D 8 call trace of the captured frames; empty: none
     std::vector<double> traceAt;  // music times, rising: one call trace each, into the folder traceCalls
     bool help = false;

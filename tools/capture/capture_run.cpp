@@ -53,7 +53,10 @@ std::string pictureName(long frame) {
 }  // namespace
 
 CaptureRun::CaptureRun(const CaptureOptions& chosen, const PictureLayout& sizes)
-    : options(chosen), layout(sizes), nearby(0.25 / chosen.fps) {}
+    : options(chosen), layout(sizes), nearby(0.25 / chosen.fps) {
+    // The yardstick is the larger build's picture whatever the picture's size.
+    if (options.profile) profile.reset(new FrameProfile(d3d8WallSeconds(), 1024, 768));
+}
 
 CaptureRun::~CaptureRun() {
     if (readback != nullptr) readback->Release();
@@ -155,7 +158,9 @@ CaptureRun::Step CaptureRun::frame() {
     const bool capture = inRange();
     const bool traced = tracesCalls(capture);
     if (traced && !beginCallTrace(double(musicTime))) return Step::failed;
+    if (profile) profile->beginFrame();
     if (demoContext != nullptr) demoContext->renderFrame();
+    if (profile) profile->endFrame(demoContext != nullptr ? demoContext->sceneNumber : 0);
     if (traced) {
         d3d8TraceFrameEnd(uint32_t(frameNumber));
         if ((!options.at.empty() || !options.traceAt.empty()) && !endCallTrace()) return Step::failed;
@@ -306,6 +311,7 @@ bool CaptureRun::finish(bool complete) {
     if (finished) return true;
     finished = true;
     if (progressShownAt >= 0) std::fputc('\n', stderr);
+    if (profile) profile->print(stdout);
     if (!options.traceCalls.empty()) {
         if (callTraceOpen && !endCallTrace()) return false;
         if (callTracesWritten == 0) {

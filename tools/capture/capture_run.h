@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "capture_options.h"
+#include "frame_profile.h"
 #include "picture_shaping.h"
 #include "video_writer.h"
 
@@ -60,6 +61,7 @@ private:
     std::vector<unsigned char> framePcm;
     std::vector<unsigned char> bgr;  // one picture without alpha, for the PNG files
     std::unique_ptr<VideoWriter> video;
+    std::unique_ptr<FrameProfile> profile;
     IDirect3DSurface8* readback = nullptr;
     std::vector<unsigned char> shaped;  // the file's picture, when it is not the drawn one
     double progressShownAt = -1;

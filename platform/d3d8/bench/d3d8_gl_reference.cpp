@@ -2,11 +2,13 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <vector>
 
 #include "../d3d8_gl.h"
+#include "../d3d8_stats.h"
 
 namespace {
 
@@ -137,7 +139,7 @@ struct Target {
 
 }  // namespace
 
-double d3d8ReferenceDrawRate(int drawCount) {
+double d3d8ReferenceDrawRate(int drawCount, double* drawsPerCpuSecond) {
     Target target(256, 256);
     Reference reference(0.05f);
     glClear(GL_COLOR_BUFFER_BIT);
@@ -159,7 +161,9 @@ double d3d8ReferenceDrawRate(int drawCount) {
     };
     draws(1000);  // shaders compiled and blend variants made before timing
     const Clock::time_point start = Clock::now();
+    const double cpuStart = d3d8ThreadCpuSeconds();
     draws(drawCount);
+    *drawsPerCpuSecond = drawCount / (d3d8ThreadCpuSeconds() - cpuStart);
     return drawCount / secondsSince(start);
 }
 
@@ -188,4 +192,59 @@ double d3d8ReferenceFillRate(int width, int height, int quadsPerFrame, double se
     glFinish();
     glDisable(GL_BLEND);
     return frames / secondsSince(start);
+}
+
+namespace {
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+}  // namespace
+
+bool d3d8ReferenceLayerCost(int width, int height, int layers, int frames, D3d8LayerCost* cost) {
+    SDL_Window* window = SDL_GL_GetCurrentWindow();
+    const SDL_GLContext previous = SDL_GL_GetCurrentContext();
+    if (window == nullptr || previous == nullptr || layers <= 0 || frames <= 0) return false;
+    const SDL_GLContext own = SDL_GL_CreateContext(window);
+    if (own == nullptr) return false;
+    std::vector<double> walls;
+    std::vector<double> cpus;
+    GLuint64 fragments = 0;
+    {
+        Target target(width, height);
+        Reference reference(1.0f);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        GLuint query = 0;
+        glGenQueries(1, &query);
+        glFinish();
+        // One frame more than asked: the first builds the drawing code and is not counted.
+        for (int frame = 0; frame <= frames; ++frame) {
+            const Clock::time_point start = Clock::now();
+            const double cpuStart = d3d8ProcessCpuSeconds();
+            glClear(GL_COLOR_BUFFER_BIT);
+            if (frame == 1) glBeginQuery(GL_FRAGMENT_SHADER_INVOCATIONS_ARB, query);
+            for (int i = 0; i < layers; ++i) {
+                glBindTexture(GL_TEXTURE_2D, reference.textures[i & 1]);
+                glDrawArrays(GL_TRIANGLES, 0, 6);
+            }
+            if (frame == 1) glEndQuery(GL_FRAGMENT_SHADER_INVOCATIONS_ARB);
+            glFinish();
+            if (frame == 0) continue;
+            walls.push_back(secondsSince(start));
+            cpus.push_back(d3d8ProcessCpuSeconds() - cpuStart);
+        }
+        // Without pipeline statistics the query fails and the count stays 0.
+        glGetQueryObjectui64v(query, GL_QUERY_RESULT, &fragments);
+        glGetError();
+        glDeleteQueries(1, &query);
+    }
+    SDL_GL_MakeCurrent(window, previous);
+    SDL_GL_DeleteContext(own);
+    cost->wallSeconds = median(walls) / layers;
+    cost->cpuSeconds = median(cpus) / layers;
+    cost->fragments = static_cast<double>(fragments) / layers;
+    return true;
 }

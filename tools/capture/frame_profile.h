@@ -1,0 +1,69 @@
+// The frame profiler of the capture programs (--profile): where each scene's
+// frames spend their time, what the device layer did for them, and how the
+// frame compares with one full-screen layer drawn in plain OpenGL, measured
+// in the same process at each change of scene.
+#ifndef ZELVARO_TOOLS_CAPTURE_FRAME_PROFILE_H
+#define ZELVARO_TOOLS_CAPTURE_FRAME_PROFILE_H
+
+#include <cstdint>
+#include <cstdio>
+#include <map>
+#include <vector>
+
+#include "../../platform/d3d8/bench/d3d8_gl_reference.h"
+#include "../../platform/d3d8/d3d8_stats.h"
+
+// The sums over one scene's frames.
+struct SceneProfile {
+    std::vector<double> frameMs;  // every frame, in order (the first is the scene's first)
+    std::vector<double> frameCpuMs;  // the main thread's CPU time of each frame
+    double sceneCpuMs = 0;        // the main thread's CPU time outside the device layer
+    double deviceCpuMs = 0;       // the main thread's CPU time inside the device layer
+    double rasterCpuMs = 0;       // CPU time of the process's other threads (GL's rasterizers)
+    double buildMs = 0;           // GL program builds
+    double finishMs = 0;          // waiting for GL to finish the drawing
+    double presentMs = 0;         // Present's copies, finished
+    uint64_t draws = 0;
+    uint64_t stateChanges = 0;
+    uint64_t programSwitches = 0;
+    uint64_t programBuilds = 0;
+    uint64_t uploads = 0;
+    uint64_t uploadBytes = 0;
+    uint64_t wrapCopies = 0;
+    uint64_t targetPasses = 0;
+    uint64_t clearPixels = 0;
+    uint64_t fragments = 0;
+    std::vector<D3d8LayerCost> layers;  // calibrations at the scene's changes and within it
+};
+
+class FrameProfile {
+public:
+    // `launchWall`: the steady-clock second the program started, for the
+    // time to the first frame; `width` x `height` is the calibration's layer.
+    FrameProfile(double launchWall, int width, int height);
+
+    void beginFrame();
+    // After the frame: `scene` is the scene that drew it.
+    void endFrame(int scene);
+    // The table, on `out`.
+    void print(std::FILE* out);
+
+private:
+    void calibrate();
+
+    double launchWall;
+    int layerWidth;
+    int layerHeight;
+    double frameWall = 0;
+    double frameThreadCpu = 0;
+    double frameProcessCpu = 0;
+    double firstFrameSeconds = -1;
+    double firstFrameCpuSeconds = 0;  // the process's CPU time up to the end of the first frame
+    int lastScene = -1;
+    int framesSinceCalibration = 0;
+    std::vector<D3d8LayerCost> calibrations;
+    std::map<int, SceneProfile> scenes;
+    std::vector<int> order;  // scenes in the order they first drew
+};
+
+#endif  // ZELVARO_TOOLS_CAPTURE_FRAME_PROFILE_H
