@@ -20,7 +20,7 @@ if(ZELVARO_SANITIZE)
   endforeach()
   string(REPLACE ";" ":" kept_loaded "${kept_loaded}")
   set(ZELVARO_LEAK_CHECK_ENVIRONMENT "LD_PRELOAD=${kept_loaded}"
-      "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/leak_suppressions.txt")
+      "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/leak_suppressions.txt:print_suppressions=0")
 endif()
 set(ZELVARO_TEST_ENVIRONMENT SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy ${ZELVARO_LEAK_CHECK_ENVIRONMENT})
 

@@ -61,7 +61,7 @@ case "$mode" in
     # The audio starts before the first frame; its messages are out by then.
     deadline=$((SECONDS + 120))
     while [ "$SECONDS" -lt "$deadline" ] && kill -0 "$pid" 2>/dev/null; do
-      [ "$(wc -l <"$work/frames.log" 2>/dev/null || echo 0)" -ge 2 ] && break
+      [ -f "$work/frames.log" ] && [ "$(wc -l <"$work/frames.log")" -ge 2 ] && break
       sleep 0.2
     done
     ;;
