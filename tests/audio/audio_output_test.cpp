@@ -8,14 +8,22 @@
 #include <cstdio>
 #include <string>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 #include "test_mp3.h"
 
 namespace {
 
+// Each test process writes its own file: ctest runs these tests side by side,
+// and one must never read the file while another is writing it.
 std::string toneFile() {
-    const std::string path = ::testing::TempDir() + "zelvaro-output-tone.mp3";
+    const std::string path =
+        ::testing::TempDir() + "zelvaro-output-tone-" + std::to_string(getpid()) + ".mp3";
+    static const struct Remover {
+        std::string path;
+        ~Remover() { std::remove(path.c_str()); }
+    } remover{path};
     writeBytes(path, makeToneMp3(5.0));
     return path;
 }
