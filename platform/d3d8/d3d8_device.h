@@ -191,6 +191,8 @@ private:
     GLuint framebufferFor(D3d8Surface* color, D3d8Surface* depth);
     GLuint samplerFor(DWORD stage);
     void computeProgramKey(DWORD fvf, D3d8ProgramKey* key) const;
+    // The draw of these vertices would leave every pixel as it is (d3d8_unseen_draw.h).
+    bool drawIsUnseen(const BYTE* vertices, UINT count, UINT stride, DWORD fvf) const;
 
     ULONG refCount = 1;
     std::unordered_set<D3d8Texture*> liveTextures;

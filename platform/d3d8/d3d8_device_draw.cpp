@@ -9,6 +9,7 @@
 #include "d3d8_fvf.h"
 #include "d3d8_stats.h"
 #include "d3d8_texture.h"
+#include "d3d8_unseen_draw.h"
 #include "d3d8_vertex_buffer.h"
 #include "d3d8_wrap.h"
 
@@ -487,6 +488,7 @@ bool D3d8Device::flushState(DWORD fvf) {
     if (dirty & kD3d8DirtyTextures) {
         for (DWORD i = 0; i < programKey.stageCount; ++i) {
             if (!programKey.stages[i].hasTexture) continue;
+            if (textures[i]->staleLevels != 0) textures[i]->uploadStaleLevels();
             const GLuint texture = textures[i]->glTexture;
             if (texture != unitTextures[i]) {
                 glActiveTexture(GL_TEXTURE0 + i);
@@ -502,6 +504,14 @@ bool D3d8Device::flushState(DWORD fvf) {
     }
     dirty = 0;
     return true;
+}
+
+bool D3d8Device::drawIsUnseen(const BYTE* vertices, UINT count, UINT stride, DWORD fvf) const {
+    if (!d3d8BlendKeepsTargetAtZeroAlpha(renderStates, depthStencil != nullptr)) return false;
+    if (!d3d8DiffuseAlphaAllZero(vertices, count, stride, d3d8FvfLayout(fvf))) return false;
+    D3d8ProgramKey key;
+    computeProgramKey(fvf, &key);
+    return d3d8AlphaIsZeroWithZeroDiffuse(key, renderStates[D3DRS_TEXTUREFACTOR]);
 }
 
 void D3d8Device::applyVertexLayout(GLuint buffer, DWORD fvf, UINT stride, UINT baseOffset) {
@@ -561,6 +571,11 @@ HRESULT D3d8Device::DrawPrimitive(D3DPRIMITIVETYPE primitiveType, UINT startVert
     const UINT available = streamSource->length / streamStride;
     if (startVertex > available || vertexCount > available - startVertex) return D3DERR_INVALIDCALL;
     const D3d8CpuScope timed;
+    if (drawIsUnseen(streamSource->memory.data() + static_cast<size_t>(startVertex) * streamStride, vertexCount,
+                     streamStride, vertexShader)) {
+        if (d3d8StatsEnabled) ++d3d8Stats.unseenDraws;
+        return D3D_OK;
+    }
     makeCurrent();
     if (!flushState(vertexShader)) return D3DERR_DRIVERINTERNALERROR;
     const DWORD wrap = renderStates[D3DRS_WRAP0] & (D3DWRAP_U | D3DWRAP_V);
@@ -581,26 +596,30 @@ HRESULT D3d8Device::DrawPrimitiveUP(D3DPRIMITIVETYPE primitiveType, UINT primiti
         return D3DERR_INVALIDCALL;
     }
     const D3d8CpuScope timed;
-    makeCurrent();
-    if (!flushState(vertexShader)) return D3DERR_DRIVERINTERNALERROR;
     const auto* bytes = static_cast<const BYTE*>(vertexStreamZeroData);
     const size_t size = static_cast<size_t>(vertexCount) * vertexStreamZeroStride;
-    const DWORD wrap = renderStates[D3DRS_WRAP0] & (D3DWRAP_U | D3DWRAP_V);
-    const UINT rhythm = wrapRhythm(primitiveType);
-    if (wrap != 0 && layout.texCoordCount > 0 && rhythm != 0) {
-        // The caller's vertices stay as they are: the wrapping works on a copy.
-        upVertices.assign(bytes, bytes + size);
-        d3d8WrapTexCoords(upVertices.data(), vertexCount, vertexStreamZeroStride, layout.texCoordOffset, wrap, rhythm,
-                          0);
-        bytes = upVertices.data();
+    if (drawIsUnseen(bytes, vertexCount, vertexStreamZeroStride, vertexShader)) {
+        if (d3d8StatsEnabled) ++d3d8Stats.unseenDraws;
+    } else {
+        makeCurrent();
+        if (!flushState(vertexShader)) return D3DERR_DRIVERINTERNALERROR;
+        const DWORD wrap = renderStates[D3DRS_WRAP0] & (D3DWRAP_U | D3DWRAP_V);
+        const UINT rhythm = wrapRhythm(primitiveType);
+        if (wrap != 0 && layout.texCoordCount > 0 && rhythm != 0) {
+            // The caller's vertices stay as they are: the wrapping works on a copy.
+            upVertices.assign(bytes, bytes + size);
+            d3d8WrapTexCoords(upVertices.data(), vertexCount, vertexStreamZeroStride, layout.texCoordOffset, wrap,
+                              rhythm, 0);
+            bytes = upVertices.data();
+        }
+        if (d3d8StatsEnabled) {
+            ++d3d8Stats.uploads;
+            d3d8Stats.uploadBytes += size;
+        }
+        glBindBuffer(GL_ARRAY_BUFFER, upBuffer);
+        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(size), bytes, GL_STREAM_DRAW);
+        drawArrays(primitiveType, 0, primitiveCount, vertexShader, vertexStreamZeroStride, upBuffer, 0);
     }
-    if (d3d8StatsEnabled) {
-        ++d3d8Stats.uploads;
-        d3d8Stats.uploadBytes += size;
-    }
-    glBindBuffer(GL_ARRAY_BUFFER, upBuffer);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(size), bytes, GL_STREAM_DRAW);
-    drawArrays(primitiveType, 0, primitiveCount, vertexShader, vertexStreamZeroStride, upBuffer, 0);
     // As in Direct3D 8, the stream source is unset afterwards.
     if (streamSource != nullptr) streamSource->Release();
     streamSource = nullptr;

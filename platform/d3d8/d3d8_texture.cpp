@@ -48,10 +48,13 @@ D3d8Texture::D3d8Texture(D3d8Device* owner, UINT textureWidth, UINT textureHeigh
         surface->pitch = levelWidth * format->bytesPerPixel;
         if (!renderable) surface->memory.assign(desc.Size, 0);
         if (glTexture != 0) {
+            // Storage only: a level's bytes go to GL when it is unlocked, or
+            // before the first draw that samples it (most textures are filled
+            // right after they are made, so their zeros are never sent).
             glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(i), static_cast<GLint>(format->internalFormat),
                          static_cast<GLsizei>(levelWidth), static_cast<GLsizei>(levelHeight), 0,
-                         format->uploadFormat, format->uploadType,
-                         renderable ? nullptr : surface->memory.data());
+                         format->uploadFormat, format->uploadType, nullptr);
+            if (!renderable) staleLevels |= 1u << i;
         }
         levels.push_back(surface);
         levelWidth = std::max(1u, levelWidth / 2);
@@ -85,10 +88,17 @@ void D3d8Texture::orphan() {
     device = nullptr;
 }
 
+void D3d8Texture::uploadStaleLevels() {
+    for (UINT level = 0; level < levels.size() && staleLevels != 0; ++level) {
+        if (staleLevels & (1u << level)) uploadLevel(level);
+    }
+}
+
 void D3d8Texture::uploadLevel(UINT level) {
     if (device == nullptr || glTexture == 0 || level >= levels.size()) return;
     const D3d8Surface* surface = levels[level];
     if (surface->memory.empty()) return;
+    staleLevels &= ~(1u << level);
     const D3d8CpuScope timed;
     if (d3d8StatsEnabled) {
         ++d3d8Stats.uploads;

@@ -1,12 +1,14 @@
 // IDirect3DTexture8: a mip-mapped 2D texture. Textures that can be locked keep
 // a system-memory copy of every level (their surfaces' memory); a level is
-// uploaded to OpenGL when it is unlocked. SYSTEMMEM textures live in memory
+// uploaded to OpenGL when it is unlocked (or, never unlocked, before a draw
+// first samples it). SYSTEMMEM textures live in memory
 // only and reach the device through UpdateTexture.
 #ifndef ZELVARO_PLATFORM_D3D8_TEXTURE_H
 #define ZELVARO_PLATFORM_D3D8_TEXTURE_H
 
 #include <d3d8.h>
 
+#include <cstdint>
 #include <vector>
 
 #include "d3d8_gl.h"
@@ -35,6 +37,8 @@ public:
 
     // Copies a level's system-memory bytes into the GL texture.
     void uploadLevel(UINT level);
+    // Copies the levels GL does not have yet (see staleLevels).
+    void uploadStaleLevels();
     void orphan();
 
     D3d8Device* device;
@@ -45,6 +49,10 @@ public:
     D3DPOOL pool;
     GLuint glTexture = 0;
     std::vector<D3d8Surface*> levels;
+    // One bit per level whose system-memory bytes GL does not have: set when
+    // the level is made, cleared by its first upload. Draws upload these
+    // levels before they sample the texture.
+    uint32_t staleLevels = 0;
 
 private:
     friend class D3d8Resource<IDirect3DTexture8, D3d8Texture>;

@@ -161,6 +161,48 @@ TEST_F(MipTest, MaxMipLevelLimitsTheLargestLevel) {
     EXPECT_TRUE(pixelNear(present(), 64, 64, 0x0000FF00, 0));
 }
 
+// Levels that were never locked hold the zeros they were made with, also
+// after other levels of the texture were filled, and also when the first
+// draw that samples them comes long after the texture was made.
+using UnfilledLevelTest = BoundTextureTest;
+
+TEST_F(UnfilledLevelTest, LevelsNeverLockedSampleAsZero) {
+    ASSERT_EQ(device->CreateTexture(16, 16, 3, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture), D3D_OK);
+    D3DLOCKED_RECT locked{};
+    ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+    for (UINT y = 0; y < 16; ++y) {
+        auto* row = reinterpret_cast<DWORD*>(static_cast<BYTE*>(locked.pBits) + y * locked.Pitch);
+        for (UINT x = 0; x < 16; ++x) row[x] = 0xFFFF0000;
+    }
+    texture->UnlockRect(0);
+    useTexture();
+    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+    device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    device->SetTextureStageState(0, D3DTSS_MIPFILTER, D3DTEXF_POINT);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0x000000FF, 1.0f, 0);
+    drawRect(0, 0, 128, 128, 0xFFFFFFFF);  // level 0, filled
+    drawRect(0, 0, 4, 4, 0xFFFFFFFF);      // level 2, never filled
+    const RgbaImage picture = present();
+    EXPECT_TRUE(pixelNear(picture, 64, 64, 0x00FF0000, 0));
+    EXPECT_TRUE(pixelNear(picture, 2, 2, 0x00000000, 0));
+}
+
+TEST_F(UnfilledLevelTest, ATextureNeverLockedSamplesAsTransparentBlack) {
+    ASSERT_EQ(device->CreateTexture(8, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture), D3D_OK);
+    useTexture();
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_ADD);
+    device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+    device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_SRCALPHA);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0x00FF0000, 1.0f, 0);
+    // Texture (0, 0, 0, 0) + diffuse green: green over a destination times 0.
+    drawRect(0, 0, 128, 128, 0xFF00FF00);
+    EXPECT_TRUE(pixelNear(present(), 64, 64, 0x0000FF00, 0));
+}
+
 // A 2 x 1 texture black | white stretched over 128 pixels.
 class FilterTest : public BoundTextureTest {
 protected:

@@ -70,6 +70,7 @@ void FrameProfile::endFrame(int scene) {
     profile.finishMs += stats.finishSeconds * 1000.0;
     profile.presentMs += stats.presentSeconds * 1000.0;
     profile.draws += stats.draws;
+    profile.unseenDraws += stats.unseenDraws;
     profile.stateChanges += stats.stateChanges;
     profile.programSwitches += stats.programSwitches;
     profile.programBuilds += stats.programBuilds;
@@ -131,7 +132,8 @@ void FrameProfile::print(std::FILE* out) {
     std::fprintf(out, "# %5s", "scene");
     const char* const columns[] = {"frames", "mean", "median", "worst", "first", "appCPU", "devCPU", "build",
                                    "finish", "present", "rastCPU", "draws", "states", "progs", "builds", "uploads",
-                                   "KB", "wraps", "passes", "clearM", "Mfrag", "fill", "layer", "layers", "cpulay", "wCPU"};
+                                   "KB", "wraps", "passes", "clearM", "Mfrag", "fill", "layer", "layers", "cpulay", "wCPU",
+                                   "unseen"};
     for (const char* column : columns) std::fprintf(out, " %7s", column);
     std::fputc('\n', out);
     std::vector<int> numbers = order;
@@ -160,7 +162,7 @@ void FrameProfile::print(std::FILE* out) {
         const double cpuPerFrame = (profile.sceneCpuMs + profile.deviceCpuMs + profile.rasterCpuMs) / frames;
         std::fprintf(out,
                      "%7d %7zu %7.2f %7.2f %7.2f %7.2f %7.2f %7.2f %7.2f %7.2f %7.2f %7.2f %7.0f %7.0f %7.1f %7.0f %7.1f "
-                     "%7.0f %7.1f %7.1f %7.2f %7.2f %7.2f %7.3f %7.1f %7.1f %7.2f\n",
+                     "%7.0f %7.1f %7.1f %7.2f %7.2f %7.2f %7.3f %7.1f %7.1f %7.2f %7.1f\n",
                      number, profile.frameMs.size(), mean, median(profile.frameMs), worst, profile.frameMs.front(),
                      profile.sceneCpuMs / frames, profile.deviceCpuMs / frames, profile.buildMs / frames,
                      profile.finishMs / frames, profile.presentMs / frames, profile.rasterCpuMs / frames,
@@ -169,7 +171,8 @@ void FrameProfile::print(std::FILE* out) {
                      double(profile.uploads) / frames, double(profile.uploadBytes) / 1024.0 / frames,
                      double(profile.wrapCopies) / frames, double(profile.targetPasses) / frames,
                      double(profile.clearPixels) / 1e6 / frames, fragments / 1e6, fill, layerMs,
-                     layerMs > 0 ? mean / layerMs : 0.0, layerCpuMs > 0 ? cpuPerFrame / layerCpuMs : 0.0, worstCpu);
+                     layerMs > 0 ? mean / layerMs : 0.0, layerCpuMs > 0 ? cpuPerFrame / layerCpuMs : 0.0, worstCpu,
+                     double(profile.unseenDraws) / frames);
     }
     std::fflush(out);
 }

@@ -24,6 +24,7 @@ struct SceneProfile {
     double finishMs = 0;          // waiting for GL to finish the drawing
     double presentMs = 0;         // Present's copies, finished
     uint64_t draws = 0;
+    uint64_t unseenDraws = 0;
     uint64_t stateChanges = 0;
     uint64_t programSwitches = 0;
     uint64_t programBuilds = 0;
