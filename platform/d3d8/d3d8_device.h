@@ -191,8 +191,11 @@ private:
     GLuint framebufferFor(D3d8Surface* color, D3d8Surface* depth);
     GLuint samplerFor(DWORD stage);
     void computeProgramKey(DWORD fvf, D3d8ProgramKey* key) const;
-    // The draw of these vertices would leave every pixel as it is (d3d8_unseen_draw.h).
-    bool drawIsUnseen(const BYTE* vertices, UINT count, UINT stride, DWORD fvf) const;
+    // What a draw of these vertices does to the colour target (d3d8_unseen_draw.h).
+    enum class UnseenDraw { no, leftOut, depthOnly };
+    UnseenDraw unseenDraw(const BYTE* vertices, UINT count, UINT stride, DWORD fvf) const;
+    // Turns colour writes off for a depth-only draw, or back to the state's mask.
+    void maskColorWrites(bool masked);
 
     ULONG refCount = 1;
     std::unordered_set<D3d8Texture*> liveTextures;

@@ -6,6 +6,7 @@
 
 #include "d3d8_report.h"
 #include "d3d8_device.h"
+#include "d3d8_format.h"
 #include "d3d8_fvf.h"
 #include "d3d8_stats.h"
 #include "d3d8_texture.h"
@@ -506,12 +507,20 @@ bool D3d8Device::flushState(DWORD fvf) {
     return true;
 }
 
-bool D3d8Device::drawIsUnseen(const BYTE* vertices, UINT count, UINT stride, DWORD fvf) const {
-    if (!d3d8BlendKeepsTargetAtZeroAlpha(renderStates, depthStencil != nullptr)) return false;
-    if (!d3d8DiffuseAlphaAllZero(vertices, count, stride, d3d8FvfLayout(fvf))) return false;
+D3d8Device::UnseenDraw D3d8Device::unseenDraw(const BYTE* vertices, UINT count, UINT stride, DWORD fvf) const {
+    const D3d8FormatInfo* target = d3d8FindFormat(renderTarget->desc.Format);
+    const bool targetHasAlpha = target == nullptr || target->swizzle[3] != GL_ONE;
+    if (!d3d8BlendKeepsTargetAtZeroAlpha(renderStates, targetHasAlpha)) return UnseenDraw::no;
+    if (!d3d8DiffuseAlphaAllZero(vertices, count, stride, d3d8FvfLayout(fvf))) return UnseenDraw::no;
     D3d8ProgramKey key;
     computeProgramKey(fvf, &key);
-    return d3d8AlphaIsZeroWithZeroDiffuse(key, renderStates[D3DRS_TEXTUREFACTOR]);
+    if (!d3d8AlphaIsZeroWithZeroDiffuse(key, renderStates[D3DRS_TEXTUREFACTOR])) return UnseenDraw::no;
+    return d3d8DrawWritesDepth(renderStates, depthStencil != nullptr) ? UnseenDraw::depthOnly : UnseenDraw::leftOut;
+}
+
+void D3d8Device::maskColorWrites(bool masked) {
+    const DWORD writes = masked ? 0 : colorWriteMask;
+    glColorMask((writes & 1) != 0, (writes & 2) != 0, (writes & 4) != 0, (writes & 8) != 0);
 }
 
 void D3d8Device::applyVertexLayout(GLuint buffer, DWORD fvf, UINT stride, UINT baseOffset) {
@@ -571,11 +580,11 @@ HRESULT D3d8Device::DrawPrimitive(D3DPRIMITIVETYPE primitiveType, UINT startVert
     const UINT available = streamSource->length / streamStride;
     if (startVertex > available || vertexCount > available - startVertex) return D3DERR_INVALIDCALL;
     const D3d8CpuScope timed;
-    if (drawIsUnseen(streamSource->memory.data() + static_cast<size_t>(startVertex) * streamStride, vertexCount,
-                     streamStride, vertexShader)) {
-        if (d3d8StatsEnabled) ++d3d8Stats.unseenDraws;
-        return D3D_OK;
-    }
+    const UnseenDraw unseen = unseenDraw(
+        streamSource->memory.data() + static_cast<size_t>(startVertex) * streamStride, vertexCount, streamStride,
+        vertexShader);
+    if (unseen != UnseenDraw::no && d3d8StatsEnabled) ++d3d8Stats.unseenDraws;
+    if (unseen == UnseenDraw::leftOut) return D3D_OK;
     makeCurrent();
     if (!flushState(vertexShader)) return D3DERR_DRIVERINTERNALERROR;
     const DWORD wrap = renderStates[D3DRS_WRAP0] & (D3DWRAP_U | D3DWRAP_V);
@@ -583,7 +592,10 @@ HRESULT D3d8Device::DrawPrimitive(D3DPRIMITIVETYPE primitiveType, UINT startVert
     const GLuint buffer = wrap != 0 && layout.texCoordCount > 0 && rhythm != 0
                               ? streamSource->wrappedBuffer(wrap, vertexShader, streamStride, rhythm, startVertex)
                               : streamSource->plainBuffer();
+    const bool depthOnly = unseen == UnseenDraw::depthOnly;
+    if (depthOnly) maskColorWrites(true);
     drawArrays(primitiveType, startVertex, primitiveCount, vertexShader, streamStride, buffer, 0);
+    if (depthOnly) maskColorWrites(false);
     return D3D_OK;
 }
 
@@ -598,9 +610,9 @@ HRESULT D3d8Device::DrawPrimitiveUP(D3DPRIMITIVETYPE primitiveType, UINT primiti
     const D3d8CpuScope timed;
     const auto* bytes = static_cast<const BYTE*>(vertexStreamZeroData);
     const size_t size = static_cast<size_t>(vertexCount) * vertexStreamZeroStride;
-    if (drawIsUnseen(bytes, vertexCount, vertexStreamZeroStride, vertexShader)) {
-        if (d3d8StatsEnabled) ++d3d8Stats.unseenDraws;
-    } else {
+    const UnseenDraw unseen = unseenDraw(bytes, vertexCount, vertexStreamZeroStride, vertexShader);
+    if (unseen != UnseenDraw::no && d3d8StatsEnabled) ++d3d8Stats.unseenDraws;
+    if (unseen != UnseenDraw::leftOut) {
         makeCurrent();
         if (!flushState(vertexShader)) return D3DERR_DRIVERINTERNALERROR;
         const DWORD wrap = renderStates[D3DRS_WRAP0] & (D3DWRAP_U | D3DWRAP_V);
@@ -618,7 +630,10 @@ HRESULT D3d8Device::DrawPrimitiveUP(D3DPRIMITIVETYPE primitiveType, UINT primiti
         }
         glBindBuffer(GL_ARRAY_BUFFER, upBuffer);
         glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(size), bytes, GL_STREAM_DRAW);
+        const bool depthOnly = unseen == UnseenDraw::depthOnly;
+        if (depthOnly) maskColorWrites(true);
         drawArrays(primitiveType, 0, primitiveCount, vertexShader, vertexStreamZeroStride, upBuffer, 0);
+        if (depthOnly) maskColorWrites(false);
     }
     // As in Direct3D 8, the stream source is unset afterwards.
     if (streamSource != nullptr) streamSource->Release();

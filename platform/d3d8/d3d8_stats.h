@@ -9,7 +9,7 @@
 
 struct D3d8Stats {
     uint64_t draws = 0;           // DrawPrimitive / DrawPrimitiveUP calls that reached GL
-    uint64_t unseenDraws = 0;     // draws left out: they could not change a pixel
+    uint64_t unseenDraws = 0;     // draws that could not change a colour: left out, or depth only
     uint64_t stateChanges = 0;    // groups of GL state sent by the flushes before draws
     uint64_t programSwitches = 0; // glUseProgram of another program
     uint64_t programBuilds = 0;   // GL programs compiled and linked

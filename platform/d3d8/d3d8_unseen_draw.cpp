@@ -23,17 +23,19 @@ bool argumentIsZero(BYTE selector, bool currentZero, DWORD textureFactor) {
 
 }  // namespace
 
-bool d3d8BlendKeepsTargetAtZeroAlpha(const DWORD* renderStates, bool hasDepth) {
+bool d3d8BlendKeepsTargetAtZeroAlpha(const DWORD* renderStates, bool targetHasAlpha) {
     if (!renderStates[D3DRS_ALPHABLENDENABLE] || renderStates[D3DRS_BLENDOP] != D3DBLENDOP_ADD) return false;
     const DWORD source = renderStates[D3DRS_SRCBLEND];
     const DWORD destination = renderStates[D3DRS_DESTBLEND];
     const bool keeps = source == D3DBLEND_BOTHSRCALPHA ||
                        (source == D3DBLEND_SRCALPHA &&
-                        (destination == D3DBLEND_INVSRCALPHA || destination == D3DBLEND_ONE));
-    if (!keeps) return false;
-    const bool writesDepth =
-        hasDepth && renderStates[D3DRS_ZENABLE] != D3DZB_FALSE && renderStates[D3DRS_ZWRITEENABLE] != FALSE;
-    return !writesDepth;
+                        (destination == D3DBLEND_INVSRCALPHA || destination == D3DBLEND_ONE ||
+                         (destination == D3DBLEND_DESTALPHA && !targetHasAlpha)));
+    return keeps;
+}
+
+bool d3d8DrawWritesDepth(const DWORD* renderStates, bool hasDepth) {
+    return hasDepth && renderStates[D3DRS_ZENABLE] != D3DZB_FALSE && renderStates[D3DRS_ZWRITEENABLE] != FALSE;
 }
 
 bool d3d8AlphaIsZeroWithZeroDiffuse(const D3d8ProgramKey& key, DWORD textureFactor) {

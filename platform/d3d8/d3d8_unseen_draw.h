@@ -1,9 +1,10 @@
-// Draws that cannot change a pixel: blended with the source's alpha as the
-// source factor, every fragment's alpha zero, and no depth written. Such a
-// draw leaves the target exactly as it was (destination x 1 + source x 0 in
-// the target's own precision), so the device leaves it out instead of
-// shading every pixel it covers for nothing. Fades that have ended draw
-// whole-screen planes at alpha 0 every frame; they are the common case.
+// Draws that cannot change a colour: blended with the source's alpha as the
+// source factor and every fragment's alpha zero. Such a draw leaves the
+// colour target exactly as it was (destination x 1 + source x 0 in the
+// target's own precision), so the device does not shade the pixels it covers
+// for nothing: without depth writes it leaves the draw out, with them it
+// draws into the depth buffer only. Fades that have ended draw whole-screen
+// planes at alpha 0 every frame; they are the common case.
 #ifndef ZELVARO_PLATFORM_D3D8_UNSEEN_DRAW_H
 #define ZELVARO_PLATFORM_D3D8_UNSEEN_DRAW_H
 
@@ -13,9 +14,13 @@
 #include "d3d8_shader_gen.h"
 
 // True when the render states (indexed by D3DRENDERSTATETYPE) blend so that a
-// fragment of alpha 0 leaves the target as it is, and nothing writes depth.
-// `hasDepth`: a depth buffer is bound.
-bool d3d8BlendKeepsTargetAtZeroAlpha(const DWORD* renderStates, bool hasDepth);
+// fragment of alpha 0 leaves the colour target as it is. `targetHasAlpha`:
+// the target stores alpha (one that does not reads its alpha as 1).
+bool d3d8BlendKeepsTargetAtZeroAlpha(const DWORD* renderStates, bool targetHasAlpha);
+
+// True when a draw with these render states writes depth. `hasDepth`: a
+// depth buffer is bound.
+bool d3d8DrawWritesDepth(const DWORD* renderStates, bool hasDepth);
 
 // True when the program of `key`, with every vertex's diffuse alpha zero,
 // gives every fragment alpha zero (the texture factor is D3DRS_TEXTUREFACTOR).

@@ -1,7 +1,8 @@
-// Draws that cannot change a pixel are left out: blended with the source
-// alpha as source factor, every fragment of alpha zero, no depth written.
-// Left out or not, the target must read exactly as before; the device's
-// counters tell which way each draw went.
+// Draws that cannot change a colour (blended with the source alpha as source
+// factor, every fragment of alpha zero) are left out, or drawn into the depth
+// buffer only where they write depth. Either way the target must read
+// exactly as before and the depth buffer as if the draw had been made; the
+// device's counters tell which draws were taken for unseen.
 #include <cstring>
 #include <vector>
 
@@ -49,19 +50,35 @@ TEST_F(UnseenDrawTest, ZeroAlphaBlendsAreLeftOutAndLeaveTheTargetExactly) {
     const RgbaImage picture = readSurface(device, surface);
     EXPECT_EQ(picture.argb(64, 64), 0x80FF4020u);
     EXPECT_EQ(picture.argb(0, 0), 0x80FF4020u);
+    // "Source alpha, destination alpha" scales the target by its own alpha.
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_DESTALPHA);
+    drawRect(0, 0, 128, 128, 0x0000FF00);
+    EXPECT_EQ(unseen(), 2u);
+    EXPECT_TRUE(pixelNear(readSurface(device, surface), 64, 64, 0x40802010, 1));
     surface->Release();
     target->Release();
 }
 
+// On a target without alpha the destination alpha reads 1: "source alpha,
+// destination alpha" at alpha 0 keeps the target too.
+TEST_F(UnseenDrawTest, DestinationAlphaKeepsATargetWithoutAlpha) {
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_DESTALPHA);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0x00FF4020, 1.0f, 0);
+    drawRect(0, 0, 128, 128, 0x0000FF00);
+    EXPECT_EQ(unseen(), 1u);
+    EXPECT_EQ(present().argb(64, 64), 0xFFFF4020u);
+}
+
 // A draw of alpha 0 that writes depth still has an effect: it hides what is
-// drawn behind it later.
-TEST_F(UnseenDrawTest, ZeroAlphaWithDepthWritesIsDrawn) {
+// drawn behind it later, and its colour stays unseen.
+TEST_F(UnseenDrawTest, ZeroAlphaWithDepthWritesStillWritesDepth) {
     device->SetRenderState(D3DRS_ZENABLE, TRUE);
     device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
     device->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
     device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00FF0000, 1.0f, 0);
     drawRect(0, 0, 64, 128, 0x00FFFFFF, 0.2f);
-    EXPECT_EQ(unseen(), 0u);
+    EXPECT_EQ(unseen(), 1u);
+    EXPECT_EQ(backBuffer().argb(32, 64), 0xFFFF0000u) << "the colour stays";
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
     drawRect(0, 0, 128, 128, 0xFF00FF00, 0.5f);
     const RgbaImage picture = present();
@@ -72,10 +89,19 @@ TEST_F(UnseenDrawTest, ZeroAlphaWithDepthWritesIsDrawn) {
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
     device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00FF0000, 1.0f, 0);
     drawRect(0, 0, 64, 128, 0x00FFFFFF, 0.2f);
-    EXPECT_EQ(unseen(), 1u);
+    EXPECT_EQ(unseen(), 2u);
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
     drawRect(0, 0, 128, 128, 0xFF00FF00, 0.5f);
     EXPECT_TRUE(pixelNear(present(), 32, 64, 0x0000FF00, 0));
+    // Colour writes are back for the draws that show.
+    device->SetRenderState(D3DRS_COLORWRITEENABLE, D3DCOLORWRITEENABLE_RED);
+    device->SetRenderState(D3DRS_ZENABLE, FALSE);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0x0000FF00, 1.0f, 0);
+    drawRect(0, 0, 128, 128, 0x00FFFFFF);  // unseen: nothing written
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+    drawRect(0, 0, 128, 128, 0xFFFF00FF);
+    EXPECT_TRUE(pixelNear(present(), 32, 64, 0x00FFFF00, 0)) << "red written, green kept";
 }
 
 // Zero diffuse alpha is not zero fragment alpha when a stage takes its
