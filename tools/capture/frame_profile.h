@@ -17,6 +17,7 @@
 struct SceneProfile {
     std::vector<double> frameMs;  // every frame, in order (the first is the scene's first)
     std::vector<double> frameCpuMs;  // the main thread's CPU time of each frame
+    std::vector<bool> afterCalibration;  // the frame came right after a calibration
     double sceneCpuMs = 0;        // the main thread's CPU time outside the device layer
     double deviceCpuMs = 0;       // the main thread's CPU time inside the device layer
     double rasterCpuMs = 0;       // CPU time of the process's other threads (GL's rasterizers)
@@ -62,6 +63,7 @@ private:
     double firstFrameCpuSeconds = 0;  // the process's CPU time up to the end of the first frame
     int lastScene = -1;
     int framesSinceCalibration = 0;
+    bool calibratedBeforeFrame = false;  // a calibration ran since the last frame
     std::vector<D3d8LayerCost> calibrations;
     std::map<int, SceneProfile> scenes;
     std::vector<int> order;  // scenes in the order they first drew
