@@ -8,7 +8,8 @@
 // buffer becomes the front buffer without a copy (with the discarding swap
 // effect the two textures trade places; the back buffer's contents are
 // undefined after Present, as in Direct3D), and the front buffer goes to the
-// window in one pass, flipped and, on an emulated screen, scaled.
+// window in one pass, flipped and, on an emulated screen, scaled (only where
+// a person can see the window).
 #include "d3d8_device.h"
 
 #include <SDL.h>
@@ -149,7 +150,9 @@ HRESULT D3d8Device::Present(const RECT*, const RECT*, HWND, const void*) {
     glDisable(GL_SCISSOR_TEST);
     if (backBufferWritten) takeFrontFromBackBuffer();
     backBufferWritten = false;
-    if (drawableWidth > 0 && drawableHeight > 0) {
+    // A window nobody can see (the offscreen and dummy drivers of the capture
+    // programs and the tests) gets no copy: the front buffer is the picture.
+    if (drawableWidth > 0 && drawableHeight > 0 && visibleVideoDriver()) {
         showFront(drawableWidth, drawableHeight);
         SDL_GL_SwapWindow(window);
     }

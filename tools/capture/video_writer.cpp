@@ -13,6 +13,9 @@
 
 namespace {
 
+// Pictures waiting for the encoder: a second's worth at 1024 x 768 and 30 fps.
+constexpr size_t maxQueuedBytes = size_t(96) << 20;
+
 // Runs ffmpeg with `arguments`; with `input` it gets a pipe to its standard input.
 pid_t startFfmpeg(const std::vector<std::string>& arguments, std::FILE** input) {
     // Everything the child needs is made before fork: after it only exec.
@@ -72,9 +75,12 @@ void putLittle(std::FILE* file, uint32_t value, int bytes) {
 }  // namespace
 
 VideoWriter::~VideoWriter() {
+    // Never finished: nothing of it is kept. The encoder goes first, so that
+    // a write into its pipe ends and the writing thread can stop.
+    if (encoder > 0) kill(encoder, SIGTERM);
+    pictures.reset();
     if (pipe != nullptr) std::fclose(pipe);
-    if (encoder > 0) {  // never finished: nothing of it is kept
-        kill(encoder, SIGTERM);
+    if (encoder > 0) {
         waitpid(encoder, nullptr, 0);
         std::remove(videoOnlyPath.c_str());
     }
@@ -91,7 +97,6 @@ bool VideoWriter::open(const std::string& target, const VideoSettings& settings,
     wavePath = partialName(target + ".music.wav");
     width = settings.width;
     height = settings.height;
-    row.resize(size_t(width) * 4);
     // ffmpeg must not die of a closed pipe quietly: we see its exit status instead.
     signal(SIGPIPE, SIG_IGN);
     std::vector<std::string> arguments = {
@@ -112,15 +117,14 @@ bool VideoWriter::open(const std::string& target, const VideoSettings& settings,
         *error = "cannot start ffmpeg";
         return false;
     }
+    pictures.reset(new PictureQueue(pipe, size_t(width) * 4, height, maxQueuedBytes));
     return true;
 }
 
 bool VideoWriter::addPicture(const unsigned char* bgra, int pitch, std::string* error) {
-    for (int y = 0; y < height; ++y) {
-        if (std::fwrite(bgra + size_t(y) * size_t(pitch), 1, row.size(), pipe) != row.size()) {
-            *error = "ffmpeg stopped taking pictures";
-            return false;
-        }
+    if (!pictures->push(bgra, pitch)) {
+        *error = "ffmpeg stopped taking pictures";
+        return false;
     }
     return true;
 }
@@ -157,11 +161,18 @@ bool VideoWriter::writeWave(const std::string& wave, std::string* error) const {
 }
 
 bool VideoWriter::finish(std::string* error) {
+    const bool allWritten = pictures->drain();
+    pictures.reset();
     std::fclose(pipe);
     pipe = nullptr;
     const pid_t video = encoder;
     encoder = -1;
-    bool ok = waitForFfmpeg(video, error) && writeWave(wavePath, error);
+    bool ok = waitForFfmpeg(video, error);
+    if (ok && !allWritten) {
+        *error = "ffmpeg stopped taking pictures";
+        ok = false;
+    }
+    ok = ok && writeWave(wavePath, error);
     if (ok) {
         // The music goes in as it is, at its own 44100 Hz: nothing is resampled.
         std::vector<std::string> arguments = {"-y", "-loglevel", "error", "-i", videoOnlyPath,

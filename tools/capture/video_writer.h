@@ -8,8 +8,11 @@
 #include <sys/types.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "picture_queue.h"
 
 struct VideoSettings {
     int width = 0;
@@ -44,7 +47,7 @@ private:
     bool lossless = false;
     std::FILE* pipe = nullptr;
     pid_t encoder = -1;
-    std::vector<unsigned char> row;
+    std::unique_ptr<PictureQueue> pictures;  // on their way into `pipe`
     std::vector<unsigned char> audio;
 };
 
