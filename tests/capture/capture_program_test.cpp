@@ -429,7 +429,7 @@ TEST_F(CaptureProgramTest, ProfileCountsTheTitleCardsFramesAndMeasuresTheLayer) 
     }
     ASSERT_EQ(rows.size(), 1u) << "only the title card plays in 30 frames:\n" << text;
     const std::vector<double>& card = rows[0];
-    ASSERT_EQ(card.size(), 27u) << text;
+    ASSERT_EQ(card.size(), 28u) << text;
     EXPECT_EQ(card[0], 14) << "scene";
     EXPECT_EQ(card[1], 30) << "frames";
     EXPECT_GT(card[2], 0) << "mean ms";
@@ -438,6 +438,7 @@ TEST_F(CaptureProgramTest, ProfileCountsTheTitleCardsFramesAndMeasuresTheLayer) 
     EXPECT_GT(card[21], 0.7) << "millions of fragments per frame";
     EXPECT_GT(card[23], 0) << "the layer's ms";
     EXPECT_GT(card[24], 0) << "the frame in layers";
+    EXPECT_GT(card[27], 0) << "the card fades in from alpha 0: its first draws cannot be seen";
 }
 
 TEST_F(CaptureProgramTest, MistakesEndWithAMessage) {
