@@ -508,8 +508,12 @@ bool D3d8Device::flushState(DWORD fvf) {
 }
 
 D3d8Device::UnseenDraw D3d8Device::unseenDraw(const BYTE* vertices, UINT count, UINT stride, DWORD fvf) const {
-    const D3d8FormatInfo* target = d3d8FindFormat(renderTarget->desc.Format);
-    const bool targetHasAlpha = target == nullptr || target->swizzle[3] != GL_ONE;
+    // The target's format matters only to a destination-alpha factor.
+    bool targetHasAlpha = true;
+    if (renderStates[D3DRS_DESTBLEND] == D3DBLEND_DESTALPHA) {
+        const D3d8FormatInfo* target = d3d8FindFormat(renderTarget->desc.Format);
+        targetHasAlpha = target == nullptr || target->swizzle[3] != GL_ONE;
+    }
     if (!d3d8BlendKeepsTargetAtZeroAlpha(renderStates, targetHasAlpha)) return UnseenDraw::no;
     if (!d3d8DiffuseAlphaAllZero(vertices, count, stride, d3d8FvfLayout(fvf))) return UnseenDraw::no;
     D3d8ProgramKey key;

@@ -31,11 +31,8 @@ class BlendTest : public DevicePictureTest, public ::testing::WithParamInterface
 TEST_P(BlendTest, FactorsBlendIntoAnAlphaTarget) {
     const BlendCase& blend = GetParam();
     IDirect3DTexture8* target = nullptr;
-    ASSERT_EQ(device->CreateTexture(128, 128, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &target),
-              D3D_OK);
-    IDirect3DSurface8* surface = nullptr;
-    target->GetSurfaceLevel(0, &surface);
-    ASSERT_EQ(device->SetRenderTarget(surface, nullptr), D3D_OK);
+    IDirect3DSurface8* surface = useAlphaTarget(&target);
+    ASSERT_NE(surface, nullptr);
     device->Clear(0, nullptr, D3DCLEAR_TARGET, blend.clear, 1.0f, 0);
     device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
     device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2);

@@ -46,6 +46,18 @@ RgbaImage DevicePictureTest::backBuffer() {
     return image;
 }
 
+IDirect3DSurface8* DevicePictureTest::useAlphaTarget(IDirect3DTexture8** texture) {
+    *texture = nullptr;
+    EXPECT_EQ(device->CreateTexture(width, height, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT,
+                                    texture),
+              D3D_OK);
+    if (*texture == nullptr) return nullptr;
+    IDirect3DSurface8* surface = nullptr;
+    (*texture)->GetSurfaceLevel(0, &surface);
+    EXPECT_EQ(device->SetRenderTarget(surface, nullptr), D3D_OK);
+    return surface;
+}
+
 IDirect3DTexture8* DevicePictureTest::solidTexture(D3DCOLOR color, UINT size, D3DFORMAT format) {
     IDirect3DTexture8* texture = nullptr;
     EXPECT_EQ(device->CreateTexture(size, size, 1, 0, format, D3DPOOL_MANAGED, &texture), D3D_OK);

@@ -38,6 +38,9 @@ protected:
     RgbaImage present();
     // The back buffer as it is now.
     RgbaImage backBuffer();
+    // An A8R8G8B8 render-target texture of the device's size made the render
+    // target (without depth); returns its level 0. The caller releases both.
+    IDirect3DSurface8* useAlphaTarget(IDirect3DTexture8** texture);
     // A 1 x 1 (or size x size) texture of one A8R8G8B8 colour, MANAGED.
     IDirect3DTexture8* solidTexture(D3DCOLOR color, UINT size = 1, D3DFORMAT format = D3DFMT_A8R8G8B8);
 

@@ -37,11 +37,8 @@ protected:
 // alpha" and over "source alpha, one" leave colour and alpha as they were.
 TEST_F(UnseenDrawTest, ZeroAlphaBlendsAreLeftOutAndLeaveTheTargetExactly) {
     IDirect3DTexture8* target = nullptr;
-    ASSERT_EQ(device->CreateTexture(128, 128, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &target),
-              D3D_OK);
-    IDirect3DSurface8* surface = nullptr;
-    target->GetSurfaceLevel(0, &surface);
-    ASSERT_EQ(device->SetRenderTarget(surface, nullptr), D3D_OK);
+    IDirect3DSurface8* surface = useAlphaTarget(&target);
+    ASSERT_NE(surface, nullptr);
     device->Clear(0, nullptr, D3DCLEAR_TARGET, 0x80FF4020, 1.0f, 0);
     drawRect(0, 0, 128, 128, 0x00FFFFFF);
     device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
