@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 #include <new>
+#include <thread>
 
 #include "pixel_conversion.h"
 
@@ -234,6 +235,86 @@ const FloatPixel* filteredRow(FilteredRowCache* cache, UINT sourceRow, unsigned 
     return out;
 }
 
+// What one filtered level is made of, for the threads that share its rows.
+struct LevelJob {
+    BYTE* destination;
+    UINT pitch;
+    D3DFORMAT format;
+    const PALETTEENTRY* palette;
+    UINT width;
+    const DecodedImage* source;
+    const AxisTaps* horizontal;
+    const AxisTaps* vertical;
+    UINT mostTaps;
+    D3DCOLOR colorKey;
+};
+
+// Levels of at least this many pixels are filtered by two threads.
+const size_t parallelPixels = 128 * 1024;
+
+// Destination rows [begin, end) of a level; false when memory runs out.
+bool filterRows(const LevelJob& job, UINT begin, UINT end) {
+    if (begin >= end) return true;
+    const UINT width = job.width;
+    FilteredRowCache cache;
+    FloatPixel* sum = new (std::nothrow) FloatPixel[width];
+    bool pairs = job.source->format == D3DFMT_UYVY || job.source->format == D3DFMT_YUY2;
+    if (!sum || !cache.prepare(job.mostTaps + 1, width, job.source->width) ||
+        !cache.findColumnRuns(*job.horizontal, job.source->width, pairs)) {
+        delete[] sum;
+        return false;
+    }
+    const AxisTaps& vertical = *job.vertical;
+    for (UINT y = begin; y < end; y++) {
+        memset(sum, 0, sizeof(FloatPixel) * width);
+        unsigned generation = y + 1;
+        for (UINT k = vertical.first[y]; k < vertical.first[y + 1]; k++) {
+            const FloatPixel* in = filteredRow(&cache, vertical.index[k], generation, job.source,
+                                               *job.horizontal, job.colorKey);
+            float w = vertical.weight[k];
+            for (UINT x = 0; x < width; x++) {
+                sum[x].a += w * in[x].a;
+                sum[x].r += w * in[x].r;
+                sum[x].g += w * in[x].g;
+                sum[x].b += w * in[x].b;
+            }
+        }
+        writePixels(job.format, sum, width, job.palette, job.destination + (size_t)y * job.pitch);
+    }
+    delete[] sum;
+    return true;
+}
+
+// A level of the source's size: each row converted to the level's format.
+// 24-bit colour into 32-bit colour, the format of most photographs, is a
+// copy of the bytes with an opaque fourth byte; everything else goes through
+// the common pixel form.
+bool convertRows(BYTE* destination, UINT pitch, D3DFORMAT format, const PALETTEENTRY* palette,
+                 const DecodedImage* source) {
+    const UINT width = source->width;
+    if (source->format == D3DFMT_R8G8B8 && (format == D3DFMT_X8R8G8B8 || format == D3DFMT_A8R8G8B8)) {
+        for (UINT y = 0; y < source->height; y++) {
+            const BYTE* in = source->pixels + (size_t)y * source->pitch;
+            BYTE* out = destination + (size_t)y * pitch;
+            for (UINT x = 0; x < width; x++, in += 3, out += 4) {
+                out[0] = in[0];
+                out[1] = in[1];
+                out[2] = in[2];
+                out[3] = 0xFF;
+            }
+        }
+        return true;
+    }
+    FloatPixel* row = new (std::nothrow) FloatPixel[width];
+    if (!row) return false;
+    for (UINT y = 0; y < source->height; y++) {
+        readPixels(source->format, source->pixels + (size_t)y * source->pitch, width, source->palette, row);
+        writePixels(format, row, width, palette, destination + (size_t)y * pitch);
+    }
+    delete[] row;
+    return true;
+}
+
 }  // namespace
 
 bool filterValid(DWORD filter) {
@@ -261,6 +342,12 @@ HRESULT loadLevelFromImage(BYTE* destination, UINT pitch, D3DFORMAT format,
         return S_OK;
     }
 
+    // Same size: every filter takes each pixel as it is (one tap of weight
+    // 1), so the rows are only converted.
+    if (source->width == width && source->height == height && !colorKey) {
+        return convertRows(destination, pitch, format, palette, source) ? S_OK : E_OUTOFMEMORY;
+    }
+
     DWORD type = filterType(filter);
     AxisTaps horizontal;
     AxisTaps vertical;
@@ -272,30 +359,23 @@ HRESULT loadLevelFromImage(BYTE* destination, UINT pitch, D3DFORMAT format,
         UINT taps = vertical.first[y + 1] - vertical.first[y];
         if (taps > mostTaps) mostTaps = taps;
     }
-    FilteredRowCache cache;
-    FloatPixel* sum = new (std::nothrow) FloatPixel[width];
-    bool pairs = source->format == D3DFMT_UYVY || source->format == D3DFMT_YUY2;
-    if (!sum || !cache.prepare(mostTaps + 1, width, source->width) ||
-        !cache.findColumnRuns(horizontal, source->width, pairs)) {
-        delete[] sum;
-        return E_OUTOFMEMORY;
-    }
-    for (UINT y = 0; y < height; y++) {
-        memset(sum, 0, sizeof(FloatPixel) * width);
-        unsigned generation = y + 1;
-        for (UINT k = vertical.first[y]; k < vertical.first[y + 1]; k++) {
-            const FloatPixel* in =
-                filteredRow(&cache, vertical.index[k], generation, source, horizontal, colorKey);
-            float w = vertical.weight[k];
-            for (UINT x = 0; x < width; x++) {
-                sum[x].a += w * in[x].a;
-                sum[x].r += w * in[x].r;
-                sum[x].g += w * in[x].g;
-                sum[x].b += w * in[x].b;
-            }
+    LevelJob job = {destination, pitch, format, palette, width, source, &horizontal, &vertical,
+                    mostTaps, colorKey};
+    // Rows depend on the source only: a large level is shared with a second
+    // thread, each half with its own row cache, and comes out the same.
+    UINT split = height;
+    if ((size_t)width * height >= parallelPixels && height >= 2 && std::thread::hardware_concurrency() > 1)
+        split = height / 2;
+    bool lowerDone = true;
+    std::thread lower;
+    if (split < height) {
+        try {
+            lower = std::thread([&job, &lowerDone, split, height] { lowerDone = filterRows(job, split, height); });
+        } catch (...) {
+            split = height;  // no thread to be had: one does it all
         }
-        writePixels(format, sum, width, palette, destination + (size_t)y * pitch);
     }
-    delete[] sum;
-    return S_OK;
+    bool upperDone = filterRows(job, 0, split);
+    if (lower.joinable()) lower.join();
+    return upperDone && lowerDone ? S_OK : E_OUTOFMEMORY;
 }

@@ -2,6 +2,7 @@
 // addressing, the other filters, and conversion between formats.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "pixel_conversion.h"
@@ -116,4 +117,87 @@ TEST(Resampling, RejectsBadArguments) {
     EXPECT_TRUE(FAILED(loadLevelFromImage(target, 4, D3DFMT_A8R8G8B8, nullptr, 1, 1, &one.image, 6, 0)));
     EXPECT_TRUE(FAILED(loadLevelFromImage(target, 4, D3DFMT_DXT1, nullptr, 1, 1, &one.image, 1, 0)));
     EXPECT_TRUE(FAILED(loadLevelFromImage(target, 4, D3DFMT_A8R8G8B8, nullptr, 0, 1, &one.image, 1, 0)));
+}
+
+namespace {
+
+// Pixels that differ everywhere (a hash of the position), in `format`.
+std::vector<BYTE> noise(UINT width, UINT height, UINT bytesPerPixel, unsigned seed) {
+    std::vector<BYTE> bytes(size_t(width) * height * bytesPerPixel);
+    unsigned state = seed;
+    for (BYTE& b : bytes) {
+        state = state * 1664525u + 1013904223u;
+        b = BYTE(state >> 24);
+    }
+    return bytes;
+}
+
+// Points `image` at `bytes` (the image does not own them).
+void pointAt(DecodedImage* image, BYTE* bytes, UINT width, UINT height, D3DFORMAT format, UINT bytesPerPixel) {
+    image->width = width;
+    image->height = height;
+    image->depth = 1;
+    image->format = format;
+    image->pitch = width * bytesPerPixel;
+    image->pixels = bytes;
+}
+
+std::vector<BYTE> loadInto(D3DFORMAT format, UINT bytesPerPixel, UINT width, UINT height, const DecodedImage& source,
+                           DWORD filter, D3DCOLOR key) {
+    std::vector<BYTE> out(size_t(width) * height * bytesPerPixel, 0xCD);
+    EXPECT_EQ(S_OK, loadLevelFromImage(out.data(), width * bytesPerPixel, format, nullptr, width, height, &source,
+                                       filter, key));
+    return out;
+}
+
+}  // namespace
+
+// A level of the image's own size is converted row by row; it must come out
+// as the filter makes it. A colour key that matches no pixel (its alpha is
+// 1, every pixel here is opaque or has an alpha of its own that the key's
+// colour bits never equal) sends the same work through the filter.
+TEST(Resampling, SameSizeConversionEqualsTheFilteredResult) {
+    struct Case {
+        D3DFORMAT from;
+        UINT fromBytes;
+        D3DFORMAT to;
+        UINT toBytes;
+    };
+    const Case cases[] = {{D3DFMT_R8G8B8, 3, D3DFMT_X8R8G8B8, 4}, {D3DFMT_R8G8B8, 3, D3DFMT_A8R8G8B8, 4},
+                          {D3DFMT_R8G8B8, 3, D3DFMT_R5G6B5, 2},   {D3DFMT_X8R8G8B8, 4, D3DFMT_A4R4G4B4, 2},
+                          {D3DFMT_R5G6B5, 2, D3DFMT_X8R8G8B8, 4}, {D3DFMT_A1R5G5B5, 2, D3DFMT_A8R8G8B8, 4}};
+    const D3DCOLOR neverMatches = 0x01FEDCBA;
+    for (const Case& c : cases) {
+        std::vector<BYTE> bytes = noise(37, 11, c.fromBytes, c.from);
+        if (c.from == D3DFMT_A1R5G5B5) {
+            for (size_t i = 1; i < bytes.size(); i += 2) bytes[i] |= 0x80;  // opaque: the key's alpha is 1
+        }
+        DecodedImage image;
+        pointAt(&image, bytes.data(), 37, 11, c.from, c.fromBytes);
+        EXPECT_EQ(loadInto(c.to, c.toBytes, 37, 11, image, D3DX_FILTER_TRIANGLE, neverMatches),
+                  loadInto(c.to, c.toBytes, 37, 11, image, D3DX_FILTER_TRIANGLE, 0))
+            << "format " << c.from << " into " << c.to;
+    }
+}
+
+// A large level is shared between two threads, each with half the rows; a
+// band of rows made alone (from the matching band of the source) must be the
+// same as the same rows of the whole level.
+TEST(Resampling, LargeLevelsComeOutAsTheirRowsMadeAlone) {
+    const UINT width = 1024;
+    const UINT height = 512;
+    std::vector<BYTE> bytes = noise(width, height, 4, 7);
+    DecodedImage whole;
+    pointAt(&whole, bytes.data(), width, height, D3DFMT_A8R8G8B8, 4);
+    const std::vector<BYTE> level = loadInto(D3DFMT_A8R8G8B8, 4, width / 2, height / 2, whole, D3DX_FILTER_BOX, 0);
+    // The box filter halving the size reads source rows 2y and 2y + 1 only:
+    // bands of 16 source rows give 8 whole rows of the level.
+    for (UINT band = 0; band < height; band += 16) {
+        DecodedImage part;
+        pointAt(&part, bytes.data() + size_t(band) * whole.pitch, width, 16, D3DFMT_A8R8G8B8, 4);
+        const std::vector<BYTE> rows = loadInto(D3DFMT_A8R8G8B8, 4, width / 2, 8, part, D3DX_FILTER_BOX, 0);
+        const size_t rowBytes = size_t(width / 2) * 4;
+        ASSERT_TRUE(std::equal(rows.begin(), rows.end(), level.begin() + std::ptrdiff_t(band / 2 * rowBytes)))
+            << "rows from " << band / 2;
+    }
 }
