@@ -260,10 +260,15 @@ void WaterDropsScene::updateDrop(int index, float dt) {
 // texture coordinates of the buffer stay as they are.
 void WaterDropsScene::displaceWater() {
     if (!waterMesh || !waterMesh->vertices) return;
+    // An inactive ripple adds nothing: only the active ones are asked, in order.
+    const Ripple* active[10];
+    int activeCount = 0;
+    for (int r = 0; r < rippleCount && r < 10; ++r)
+        if (ripples[r].active) active[activeCount++] = &ripples[r];
     for (int n = 0; n < waterMesh->vertexCount; ++n) {
         Vertex& v = waterMesh->vertices[n];
         float sum = 0.0f;
-        for (int r = 0; r < rippleCount; ++r) sum += ripples[r].heightAt(v.x, v.y);
+        for (int r = 0; r < activeCount; ++r) sum += active[r]->heightAt(v.x, v.y);
         v.z = sum;
         v.color = 0xFFFFFFFF;
     }

@@ -4,6 +4,7 @@
 
 #include "glass_colonnade_scene.h"
 #include "middle_scene_fixture.h"
+#include "ripple.h"
 #include "water_drops_scene.h"
 
 namespace {
@@ -167,3 +168,30 @@ TEST_F(WaterDropsSceneTest, LongFrameChangesNothing) {
 }
 
 }  // namespace
+
+// The wave: 0.7 sin(distance - radius) (in degrees) inside the front,
+// nothing beyond it, nothing while inactive; points on both sides of the
+// front, near and far, on a spiral around the centre.
+TEST(RippleHeight, SineInsideTheFrontAndNothingBeyond) {
+    Ripple ripple;
+    EXPECT_EQ(0.0f, ripple.heightAt(0.0f, 0.0f)) << "inactive";
+    ripple.start(1.5f, -2.0f, -10.0f);
+    ripple.spread(1.0f, 450.0f);
+    ASSERT_EQ(450.0f, ripple.radius);
+    int inside = 0;
+    int beyond = 0;
+    for (int i = 0; i < 4000; ++i) {
+        const float angle = static_cast<float>(i) * 0.37f;
+        const float reach = static_cast<float>(i) * 0.0025f;  // 0 to 10 world units: 0 to 1000 hundredths
+        const float px = 1.5f + reach * std::cos(angle);
+        const float py = -2.0f + reach * std::sin(angle);
+        const float dx = 100.0f * px - 100.0f * 1.5f;
+        const float dy = 100.0f * py - 100.0f * -2.0f;
+        const float distance = std::sqrt(dx * dx + dy * dy);
+        const float expected = distance > 450.0f ? 0.0f : std::sin((distance - 450.0f) * 0.017453292f) * 0.7f;
+        ASSERT_EQ(expected, ripple.heightAt(px, py)) << "point " << i;
+        (distance > 450.0f ? beyond : inside)++;
+    }
+    EXPECT_GT(inside, 1000);
+    EXPECT_GT(beyond, 1000);
+}
