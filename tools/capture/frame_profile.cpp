@@ -64,6 +64,10 @@ void FrameProfile::endFrame(int scene) {
     profile.frameMs.push_back((wall - frameWall) * 1000.0);
     profile.frameCpuMs.push_back(threadCpu * 1000.0);
     profile.afterCalibration.push_back(calibratedBeforeFrame);
+    profile.sceneStart.push_back(scene != lastScene);
+    profile.frameDraws.push_back(static_cast<uint32_t>(stats.draws));
+    profile.frameBuilds.push_back(static_cast<uint32_t>(stats.programBuilds));
+    profile.frameFragments.push_back(double(stats.fragments));
     calibratedBeforeFrame = false;
     profile.sceneCpuMs += (threadCpu - stats.deviceCpuSeconds) * 1000.0;
     profile.deviceCpuMs += stats.deviceCpuSeconds * 1000.0;
@@ -108,6 +112,28 @@ void FrameProfile::calibrate() {
     }
 }
 
+void FrameProfile::printHitches(std::FILE* out, const std::vector<int>& numbers) {
+    // Every frame that counts for "worst" and took more than twice its
+    // scene's median, with what it did: a frame that drew more than its
+    // neighbours (draws, fragments) or that built GL programs.
+    std::fprintf(out, "# frames above twice their scene's median (not the first of a scene or of a return to it, not right after a calibration)\n");
+    std::fprintf(out, "# %5s %7s %7s %7s %7s %7s %7s %7s\n", "scene", "frame", "ms", "median", "CPU ms", "draws",
+                 "builds", "Mfrag");
+    int count = 0;
+    for (int number : numbers) {
+        const SceneProfile& profile = scenes[number];
+        const double middle = median(profile.frameMs);
+        for (size_t i = 0; i < profile.frameMs.size(); ++i) {
+            if (!profile.countsForWorst(i) || profile.frameMs[i] <= 2.0 * middle) continue;
+            std::fprintf(out, "# %5d %7zu %7.2f %7.2f %7.2f %7u %7u %7.2f\n", number, i, profile.frameMs[i], middle,
+                         profile.frameCpuMs[i], profile.frameDraws[i], profile.frameBuilds[i],
+                         profile.frameFragments[i] / 1e6);
+            ++count;
+        }
+    }
+    std::fprintf(out, "# %d such frames\n", count);
+}
+
 void FrameProfile::print(std::FILE* out) {
     if (lastScene >= 0) {
         calibrate();
@@ -147,15 +173,16 @@ void FrameProfile::print(std::FILE* out) {
         double sum = 0;
         for (double ms : profile.frameMs) sum += ms;
         const double mean = sum / frames;
-        // The worst frame outside the scene's first. The frame right after a
+        // The worst frame outside the scene's first and the first of each
+        // return to it (scenes 4, 6, 9, 12 and 1 come back). The frame right after a
         // calibration does not count: the calibration's full-screen layers
         // leave the caches cold, which cost that frame up to twice its time
         // (measured with a calibration that drew nothing: then those frames
         // ran at the median). The show itself never calibrates.
         double worst = 0;
         double worstCpu = 0;  // the main thread's CPU time in that frame: high for a build, low for a wait
-        for (size_t i = 1; i < profile.frameMs.size(); ++i) {
-            if (profile.afterCalibration[i]) continue;
+        for (size_t i = 0; i < profile.frameMs.size(); ++i) {
+            if (!profile.countsForWorst(i)) continue;
             if (profile.frameMs[i] > worst) {
                 worst = profile.frameMs[i];
                 worstCpu = profile.frameCpuMs[i];
@@ -182,5 +209,6 @@ void FrameProfile::print(std::FILE* out) {
                      layerMs > 0 ? mean / layerMs : 0.0, layerCpuMs > 0 ? cpuPerFrame / layerCpuMs : 0.0, worstCpu,
                      double(profile.unseenDraws) / frames);
     }
+    printHitches(out, numbers);
     std::fflush(out);
 }

@@ -18,6 +18,13 @@ struct SceneProfile {
     std::vector<double> frameMs;  // every frame, in order (the first is the scene's first)
     std::vector<double> frameCpuMs;  // the main thread's CPU time of each frame
     std::vector<bool> afterCalibration;  // the frame came right after a calibration
+    std::vector<bool> sceneStart;         // the first frame of the scene, or of its return after another
+    std::vector<uint32_t> frameDraws;     // draws of each frame
+    std::vector<uint32_t> frameBuilds;    // GL programs built in each frame
+    std::vector<double> frameFragments;   // fragments shaded in each frame
+    // Whether frame i counts for the scene's worst frame: not the first of
+    // the scene or of a return to it, not right after a calibration.
+    bool countsForWorst(size_t i) const { return !sceneStart[i] && !afterCalibration[i]; }
     double sceneCpuMs = 0;        // the main thread's CPU time outside the device layer
     double deviceCpuMs = 0;       // the main thread's CPU time inside the device layer
     double rasterCpuMs = 0;       // CPU time of the process's other threads (GL's rasterizers)
@@ -52,6 +59,7 @@ public:
 
 private:
     void calibrate();
+    void printHitches(std::FILE* out, const std::vector<int>& numbers);
 
     double launchWall;
     int layerWidth;
