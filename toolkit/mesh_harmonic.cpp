@@ -81,6 +81,19 @@ void MeshObject::buildHarmonicSphereQuads(float shapeRadius, int32_t segmentCoun
     }
     const float thetaStep = 360.0f / static_cast<float>(segmentCount);
     const float phiStep = 180.0f / static_cast<float>(ringCount);
+    // Each corner is shared by four quads: the surface's points are worked
+    // out once, on the grid of the angles the quads step through.
+    const int32_t columns = segmentCount + 1;
+    D3DVECTOR* grid = new D3DVECTOR[static_cast<size_t>(columns) * static_cast<size_t>(ringCount + 1)];
+    float gridTheta = 0.0f;
+    for (int32_t j = 0; j <= segmentCount; ++j) {
+        float gridPhi = 0.0f;
+        for (int32_t i = 0; i <= ringCount; ++i) {
+            harmonicPoint(&grid[i * columns + j], gridTheta, gridPhi);
+            gridPhi += phiStep;
+        }
+        gridTheta += thetaStep;
+    }
     float theta0 = 0.0f;
     for (int32_t j = 0; j < segmentCount; ++j) {
         const float theta1 = theta0 + thetaStep;
@@ -90,10 +103,11 @@ void MeshObject::buildHarmonicSphereQuads(float shapeRadius, int32_t segmentCoun
             const int32_t q = j * ringCount + i;
             const float thetas[4] = {theta0, theta1, theta1, theta0};
             const float phis[4] = {phi0, phi0, phi1, phi1};
+            const int32_t points[4] = {i * columns + j, i * columns + j + 1, (i + 1) * columns + j + 1,
+                                       (i + 1) * columns + j};
             for (int32_t corner = 0; corner < 4; ++corner) {
                 Vertex& v = vertices[4 * q + corner];
-                D3DVECTOR point;
-                harmonicPoint(&point, thetas[corner], phis[corner]);
+                const D3DVECTOR& point = grid[points[corner]];
                 v.x = shapeRadius * point.x;
                 v.y = shapeRadius * point.y;
                 v.z = shapeRadius * point.z;
@@ -106,6 +120,7 @@ void MeshObject::buildHarmonicSphereQuads(float shapeRadius, int32_t segmentCoun
         }
         theta0 = theta1;
     }
+    delete[] grid;
     fillVertexBuffer();
 }
 

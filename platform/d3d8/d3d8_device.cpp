@@ -249,8 +249,19 @@ void D3d8Device::bindScratchTexture(GLuint texture) {
     glBindTexture(GL_TEXTURE_2D, texture);
 }
 
+void D3d8Device::releaseSpareCopies() {
+    for (D3d8Texture* texture : texturesWithSpareCopies) {
+        for (UINT level = 0; level < texture->levels.size(); ++level) {
+            if (texture->spareLevels & (1u << level)) texture->releaseLevelMemory(level);
+        }
+        texture->spareLevels = 0;
+    }
+    texturesWithSpareCopies.clear();
+}
+
 void D3d8Device::forgetTexture(D3d8Texture* texture) {
     liveTextures.erase(texture);
+    texturesWithSpareCopies.erase(texture);
     // GL unbinds a deleted texture; its name may come back for another one.
     for (GLuint& bound : unitTextures) {
         if (bound == texture->glTexture) bound = 0;
@@ -370,6 +381,9 @@ HRESULT D3d8Device::CopyRects(IDirect3DSurface8* sourceSurface, const RECT* sour
     const D3d8FormatInfo* info = d3d8FindFormat(source->desc.Format);
     if (info == nullptr || info->depthStencil) return D3DERR_INVALIDCALL;
     const D3d8CpuScope timed;
+    // Levels whose copy is in GL take part with their bytes in memory again.
+    source->restoreMemory();
+    destination->restoreMemory();
     const bool sourceInMemory = !source->memory.empty();
     const bool destinationInMemory = !destination->memory.empty();
     if (!sourceInMemory && source->glTexture == 0) return D3DERR_INVALIDCALL;

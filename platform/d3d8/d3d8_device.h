@@ -124,6 +124,12 @@ public:
     // so that the stages' bindings stay as flushState left them.
     void bindScratchTexture(GLuint texture);
     void forgetTexture(D3d8Texture* texture);
+    // Managed texture levels whose system-memory copy GL now holds too give
+    // it back at the next sweep: when a texture is made and when a scene
+    // begins. Their memory then serves the next texture, and textures take
+    // half the memory they would.
+    void noteSpareCopies(D3d8Texture* texture) { texturesWithSpareCopies.insert(texture); }
+    void releaseSpareCopies();
     void forgetSurface(D3d8Surface* surface);
     void forgetVertexBuffer(D3d8VertexBuffer* buffer);
     // A new surface with its GL storage (colour texture, depth renderbuffer) or its memory.
@@ -199,6 +205,7 @@ private:
 
     ULONG refCount = 1;
     std::unordered_set<D3d8Texture*> liveTextures;
+    std::unordered_set<D3d8Texture*> texturesWithSpareCopies;
     std::unordered_set<D3d8Surface*> liveSurfaces;
     std::unordered_set<D3d8VertexBuffer*> liveVertexBuffers;
 

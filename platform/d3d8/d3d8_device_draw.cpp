@@ -149,6 +149,7 @@ UINT wrapRhythm(D3DPRIMITIVETYPE type) {
 HRESULT D3d8Device::BeginScene() {
     if (inScene) return D3DERR_INVALIDCALL;
     inScene = true;
+    releaseSpareCopies();
     return D3D_OK;
 }
 

@@ -56,6 +56,7 @@ HRESULT D3d8Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD us
                                   D3DPOOL pool, IDirect3DTexture8** texture) {
     if (texture == nullptr) return D3DERR_INVALIDCALL;
     *texture = nullptr;
+    releaseSpareCopies();  // the new texture's memory can be theirs
     // Sizes must be powers of two up to the maximum, as on the hardware the caps describe.
     if (!isPowerOfTwo(width) || !isPowerOfTwo(height) || width > kD3d8MaxTextureSize ||
         height > kD3d8MaxTextureSize) {

@@ -75,11 +75,11 @@ HRESULT D3d8Surface::GetDesc(D3DSURFACE_DESC* result) {
 
 // Only surfaces with a system-memory copy can be locked: image surfaces and
 // the levels of textures that are not render targets.
-HRESULT D3d8Surface::LockRect(D3DLOCKED_RECT* lockedRect, const RECT* rect, DWORD) {
+HRESULT D3d8Surface::LockRect(D3DLOCKED_RECT* lockedRect, const RECT* rect, DWORD flags) {
     if (lockedRect == nullptr) return D3DERR_INVALIDCALL;
     lockedRect->pBits = nullptr;
     lockedRect->Pitch = 0;
-    if (memory.empty() || locked) return D3DERR_INVALIDCALL;
+    if (!hasMemory() || locked) return D3DERR_INVALIDCALL;
     size_t offset = 0;
     if (rect != nullptr) {
         if (rect->left < 0 || rect->top < 0 || rect->left >= rect->right || rect->top >= rect->bottom ||
@@ -88,7 +88,9 @@ HRESULT D3d8Surface::LockRect(D3DLOCKED_RECT* lockedRect, const RECT* rect, DWOR
         }
         offset = static_cast<size_t>(rect->top) * pitch + static_cast<size_t>(rect->left) * (pitch / desc.Width);
     }
+    if (memoryInGl) restoreMemory();
     locked = true;
+    lockedReadOnly = (flags & D3DLOCK_READONLY) != 0;
     lockedRect->pBits = memory.data() + offset;
     lockedRect->Pitch = static_cast<INT>(pitch);
     return D3D_OK;
@@ -97,6 +99,21 @@ HRESULT D3d8Surface::LockRect(D3DLOCKED_RECT* lockedRect, const RECT* rect, DWOR
 HRESULT D3d8Surface::UnlockRect() {
     if (!locked) return D3DERR_INVALIDCALL;
     locked = false;
-    if (texture != nullptr) texture->uploadLevel(level);
+    if (texture == nullptr) return D3D_OK;
+    // A read-only lock changed nothing: GL keeps what it has.
+    if (lockedReadOnly) {
+        texture->markSpare(level);
+    } else {
+        texture->uploadLevel(level);
+    }
     return D3D_OK;
+}
+
+void D3d8Surface::restoreMemory() {
+    if (!memoryInGl) return;
+    memoryInGl = false;
+    memory.resize(desc.Size);
+    if (device == nullptr || glTexture == 0) return;  // GL is gone: the level reads as zeros
+    const RECT whole{0, 0, static_cast<LONG>(desc.Width), static_cast<LONG>(desc.Height)};
+    device->readTarget(glTexture, static_cast<GLint>(level), whole, desc.Format, memory.data(), pitch);
 }

@@ -36,6 +36,12 @@ public:
     // Frees the surface itself; only the owning texture calls this for its levels.
     void destroy();
 
+    // Whether the surface can be locked: it has a system-memory copy, kept or
+    // given back to GL for the time being (memoryInGl).
+    bool hasMemory() const { return !memory.empty() || memoryInGl; }
+    // Gives a level whose copy is in GL its system-memory copy again.
+    void restoreMemory();
+
     // A colour surface the device can draw into (back buffer, render target, render-target texture level).
     bool isRenderable() const { return glTexture != 0 && (desc.Usage & D3DUSAGE_RENDERTARGET) != 0; }
 
@@ -48,7 +54,11 @@ public:
     GLuint glRenderbuffer = 0;  // depth-stencil storage
     std::vector<BYTE> memory;   // system-memory copy: image surfaces and lockable texture levels
     UINT pitch = 0;
+    // A managed texture level whose bytes only GL holds: its system-memory
+    // copy was given back after the upload and is read back on the next lock.
+    bool memoryInGl = false;
     bool locked = false;
+    bool lockedReadOnly = false;  // the lock promised not to write (D3DLOCK_READONLY)
 
 private:
     ~D3d8Surface();

@@ -78,6 +78,8 @@ D3d8Texture::~D3d8Texture() {
 
 void D3d8Texture::orphan() {
     if (device == nullptr) return;
+    // The levels outlive GL: their bytes come back from it first.
+    for (D3d8Surface* surface : levels) surface->restoreMemory();
     device->makeCurrent();
     if (glTexture != 0) glDeleteTextures(1, &glTexture);
     glTexture = 0;
@@ -108,6 +110,42 @@ void D3d8Texture::uploadLevel(UINT level) {
     glTexSubImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), 0, 0, static_cast<GLsizei>(surface->desc.Width),
                     static_cast<GLsizei>(surface->desc.Height), format->uploadFormat, format->uploadType,
                     surface->memory.data());
+    markSpare(level);
+}
+
+void D3d8Texture::markSpare(UINT level) {
+    if (pool != D3DPOOL_MANAGED || device == nullptr || level >= levels.size()) return;
+    spareLevels |= 1u << level;
+    device->noteSpareCopies(this);
+}
+
+namespace {
+
+// Whether reading the level back from GL gives these very bytes: 32-bit
+// colour with alpha, and without alpha where every unused byte is 0xFF (GL
+// keeps no such byte and reads it back as 0xFF).
+bool glKeepsBytes(D3DFORMAT format, const std::vector<BYTE>& bytes) {
+    if (format == D3DFMT_A8R8G8B8) return true;
+    if (format != D3DFMT_X8R8G8B8) return false;
+    for (size_t i = 3; i < bytes.size(); i += 4) {
+        if (bytes[i] != 0xFF) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void D3d8Texture::releaseLevelMemory(UINT level) {
+    // The managed pool's copy in system memory is the one the program never
+    // sees unless it locks the level again: GL has the same bytes, and
+    // giving the copy back halves the memory textures take (and lets the
+    // next texture reuse the pages instead of faulting in fresh ones).
+    if (pool != D3DPOOL_MANAGED || device == nullptr || glTexture == 0 || level >= levels.size()) return;
+    D3d8Surface* surface = levels[level];
+    if (surface->locked || surface->memory.empty() || (staleLevels & (1u << level)) != 0) return;
+    if (!glKeepsBytes(surface->desc.Format, surface->memory)) return;
+    std::vector<BYTE>().swap(surface->memory);
+    surface->memoryInGl = true;
 }
 
 D3DRESOURCETYPE D3d8Texture::GetType() { return D3DRTYPE_TEXTURE; }

@@ -37,6 +37,13 @@ public:
 
     // Copies a level's system-memory bytes into the GL texture.
     void uploadLevel(UINT level);
+    // A managed level whose bytes GL holds exactly gives back its
+    // system-memory copy; the next lock reads it back (D3d8Surface::restoreMemory).
+    void releaseLevelMemory(UINT level);
+    // GL now has the level's bytes: its copy can go at the device's next
+    // sweep (D3d8Device::releaseSpareCopies), not at once, so that a lock
+    // that reads the level right after filling it finds the copy still there.
+    void markSpare(UINT level);
     // Copies the levels GL does not have yet (see staleLevels).
     void uploadStaleLevels();
     void orphan();
@@ -53,6 +60,7 @@ public:
     // the level is made, cleared by its first upload. Draws upload these
     // levels before they sample the texture.
     uint32_t staleLevels = 0;
+    uint32_t spareLevels = 0;  // levels marked by markSpare since the last sweep
 
 private:
     friend class D3d8Resource<IDirect3DTexture8, D3d8Texture>;

@@ -1,6 +1,7 @@
 // Texture formats, locking, mip levels, filters, UpdateTexture.
 #include <cstring>
 
+#include "../../platform/d3d8/d3d8_surface.h"
 #include "d3d8_test_scene.h"
 
 namespace {
@@ -91,11 +92,15 @@ TEST_F(TextureTest, LockRectGivesTheRectanglesBytes) {
     ASSERT_EQ(texture->LockRect(0, &whole, nullptr, 0), D3D_OK);
     D3DLOCKED_RECT again{};
     EXPECT_EQ(texture->LockRect(0, &again, nullptr, 0), D3DERR_INVALIDCALL);  // already locked
+    for (int i = 0; i < 64; ++i) static_cast<DWORD*>(whole.pBits)[i] = 0x01000000u * static_cast<DWORD>(i + 1);
     texture->UnlockRect(0);
     const RECT rect{2, 3, 4, 5};
     D3DLOCKED_RECT part{};
     ASSERT_EQ(texture->LockRect(0, &part, &rect, 0), D3D_OK);
-    EXPECT_EQ(static_cast<BYTE*>(part.pBits), static_cast<BYTE*>(whole.pBits) + 3 * whole.Pitch + 2 * 4);
+    EXPECT_EQ(part.Pitch, whole.Pitch);
+    EXPECT_EQ(*static_cast<DWORD*>(part.pBits), 0x01000000u * (3 * 8 + 2 + 1)) << "texel (2, 3)";
+    EXPECT_EQ(*reinterpret_cast<DWORD*>(static_cast<BYTE*>(part.pBits) + part.Pitch + 4), 0x01000000u * (4 * 8 + 3 + 1))
+        << "texel (3, 4)";
     texture->UnlockRect(0);
     const RECT outside{6, 6, 10, 10};
     EXPECT_EQ(texture->LockRect(0, &part, &outside, 0), D3DERR_INVALIDCALL);
@@ -292,6 +297,117 @@ TEST_F(TextureTest, UpdateTextureCopiesSystemMemoryToTheDevice) {
     device->SetTexture(0, nullptr);
     staging->Release();
     onDevice->Release();
+}
+
+// GL holds the bytes of a managed level once they are sent: the level gives
+// back its system-memory copy and reads it back on the next lock. Whatever
+// was written must come back, byte for byte, and pictures must not change.
+class LevelCopyTest : public DevicePictureTest {
+protected:
+    IDirect3DTexture8* filled(D3DFORMAT format, DWORD fourthByte) {
+        IDirect3DTexture8* texture = nullptr;
+        EXPECT_EQ(device->CreateTexture(16, 8, 2, 0, format, D3DPOOL_MANAGED, &texture), D3D_OK);
+        for (UINT level = 0; level < 2; ++level) {
+            D3DLOCKED_RECT locked{};
+            EXPECT_EQ(texture->LockRect(level, &locked, nullptr, 0), D3D_OK);
+            for (UINT y = 0; y < 8u >> level; ++y) {
+                for (UINT x = 0; x < 16u >> level; ++x) {
+                    reinterpret_cast<DWORD*>(static_cast<BYTE*>(locked.pBits) + y * locked.Pitch)[x] =
+                        texel(level, x, y, fourthByte);
+                }
+            }
+            EXPECT_EQ(texture->UnlockRect(level), D3D_OK);
+        }
+        EXPECT_FALSE(copyInGl(texture, 0)) << "the copy stays until the next sweep";
+        sweep();
+        return texture;
+    }
+    // Copies GL holds too are given back when a scene begins (and when a texture is made).
+    void sweep() {
+        device->BeginScene();
+        device->EndScene();
+    }
+    static DWORD texel(UINT level, UINT x, UINT y, DWORD fourthByte) {
+        return fourthByte << 24 | (x * 16 + level * 7) << 16 | (y * 30) << 8 | ((x ^ y) * 9 + 1);
+    }
+    // Every texel of both levels, read with a lock of its own (read-only or not).
+    void expectTexels(IDirect3DTexture8* texture, DWORD fourthByte, DWORD flags) {
+        for (UINT level = 0; level < 2; ++level) {
+            D3DLOCKED_RECT locked{};
+            ASSERT_EQ(texture->LockRect(level, &locked, nullptr, flags), D3D_OK);
+            for (UINT y = 0; y < 8u >> level; ++y) {
+                for (UINT x = 0; x < 16u >> level; ++x) {
+                    ASSERT_EQ(reinterpret_cast<const DWORD*>(static_cast<BYTE*>(locked.pBits) + y * locked.Pitch)[x],
+                              texel(level, x, y, fourthByte))
+                        << "level " << level << " texel " << x << ", " << y;
+                }
+            }
+            texture->UnlockRect(level);
+        }
+    }
+    static bool copyInGl(IDirect3DTexture8* texture, UINT level) {
+        IDirect3DSurface8* surface = nullptr;
+        texture->GetSurfaceLevel(level, &surface);
+        const bool inGl = static_cast<D3d8Surface*>(surface)->memoryInGl;
+        surface->Release();
+        return inGl;
+    }
+};
+
+TEST_F(LevelCopyTest, LockedAgainTheLevelsGiveBackEveryByte) {
+    IDirect3DTexture8* alpha = filled(D3DFMT_A8R8G8B8, 0x80);
+    EXPECT_TRUE(copyInGl(alpha, 0));
+    EXPECT_TRUE(copyInGl(alpha, 1));
+    expectTexels(alpha, 0x80, D3DLOCK_READONLY);
+    EXPECT_FALSE(copyInGl(alpha, 0)) << "read back by the lock";
+    IDirect3DTexture8* another = nullptr;
+    ASSERT_EQ(device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &another), D3D_OK);
+    EXPECT_TRUE(copyInGl(alpha, 0)) << "a new texture sweeps";
+    another->Release();
+    expectTexels(alpha, 0x80, 0);
+    // Without alpha GL keeps no fourth byte: 0xFF comes back as 0xFF, and a
+    // level with any other fourth byte keeps its copy.
+    IDirect3DTexture8* opaque = filled(D3DFMT_X8R8G8B8, 0xFF);
+    EXPECT_TRUE(copyInGl(opaque, 0));
+    expectTexels(opaque, 0xFF, 0);
+    IDirect3DTexture8* marked = filled(D3DFMT_X8R8G8B8, 0x12);
+    sweep();
+    EXPECT_FALSE(copyInGl(marked, 0));
+    expectTexels(marked, 0x12, 0);
+    marked->Release();
+    opaque->Release();
+    alpha->Release();
+}
+
+TEST_F(LevelCopyTest, LevelsInGlDrawCopyAndOutliveTheirDevice) {
+    IDirect3DTexture8* texture = filled(D3DFMT_A8R8G8B8, 0xFF);
+    ASSERT_TRUE(copyInGl(texture, 0));
+    // Drawn: texel (0, 0) fills the picture with a point filter.
+    device->SetTexture(0, texture);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    device->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_POINT);
+    device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_POINT);
+    drawRect(0, 0, 128, 128, 0xFFFFFFFF);
+    EXPECT_TRUE(pixelNear(present(), 0, 0, texel(0, 0, 0, 0xFF) & 0xFFFFFF, 0));
+    device->SetTexture(0, nullptr);
+    // Copied to an image surface: the bytes of the level.
+    IDirect3DSurface8* level = nullptr;
+    IDirect3DSurface8* image = nullptr;
+    ASSERT_EQ(texture->GetSurfaceLevel(1, &level), D3D_OK);
+    ASSERT_EQ(device->CreateImageSurface(8, 4, D3DFMT_A8R8G8B8, &image), D3D_OK);
+    ASSERT_EQ(device->CopyRects(level, nullptr, 0, image, nullptr), D3D_OK);
+    D3DLOCKED_RECT locked{};
+    ASSERT_EQ(image->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+    EXPECT_EQ(reinterpret_cast<const DWORD*>(static_cast<BYTE*>(locked.pBits) + 3 * locked.Pitch)[5],
+              texel(1, 5, 3, 0xFF));
+    image->UnlockRect();
+    image->Release();
+    level->Release();
+    // The device goes first: the texture still holds its bytes.
+    releaseTestDevice(&test);
+    device = nullptr;
+    expectTexels(texture, 0xFF, 0);
+    texture->Release();
 }
 
 }  // namespace

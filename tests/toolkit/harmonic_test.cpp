@@ -99,6 +99,39 @@ TEST_F(ToolkitHarmonic, QuadsOfTwoShapesCorrespondVertexByVertex) {
     }
 }
 
+// Every corner of every quad is the surface at the corner's angles (the
+// angles stepped as the quads step them), exactly: neighbouring quads share
+// their corners' positions.
+TEST_F(ToolkitHarmonic, QuadCornersAreTheSurfaceAtTheirAngles) {
+    setParams({3, 2, 2, 3, 4, 1, 5, 2});
+    const int segments = 7;
+    const int rings = 5;
+    mesh.buildHarmonicSphereQuads(1.5f, segments, rings);
+    ASSERT_EQ(mesh.vertexCount, 4 * segments * (rings + 1));
+    const float thetaStep = 360.0f / static_cast<float>(segments);
+    const float phiStep = 180.0f / static_cast<float>(rings);
+    float theta0 = 0.0f;
+    for (int j = 0; j < segments; ++j) {
+        const float theta1 = theta0 + thetaStep;
+        float phi0 = 0.0f;
+        for (int i = 0; i < rings; ++i) {
+            const float phi1 = phi0 + phiStep;
+            const float thetas[4] = {theta0, theta1, theta1, theta0};
+            const float phis[4] = {phi0, phi0, phi1, phi1};
+            for (int corner = 0; corner < 4; ++corner) {
+                D3DVECTOR point;
+                mesh.harmonicPoint(&point, thetas[corner], phis[corner]);
+                const Vertex& v = mesh.vertices[4 * (j * rings + i) + corner];
+                ASSERT_EQ(v.x, 1.5f * point.x) << "quad " << j << ", " << i << " corner " << corner;
+                ASSERT_EQ(v.y, 1.5f * point.y) << "quad " << j << ", " << i << " corner " << corner;
+                ASSERT_EQ(v.z, 1.5f * point.z) << "quad " << j << ", " << i << " corner " << corner;
+            }
+            phi0 = phi1;
+        }
+        theta0 = theta1;
+    }
+}
+
 TEST_F(ToolkitHarmonic, QuadsBuildNoVerticesWhenTheBufferCannotBeCreated) {
     device.failVertexBufferCreation = true;
     setParams({0, 0, 0, 0, 0, 0, 0, 0});
