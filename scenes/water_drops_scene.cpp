@@ -256,21 +256,22 @@ void WaterDropsScene::updateDrop(int index, float dt) {
     dropFalling[index] = false;
 }
 
-// Every vertex rises by the sum of the ripples that reach it; colours and
-// texture coordinates of the buffer stay as they are.
+// Every vertex rises by the sum of the ripples that reach it, taken in the
+// ripples' order; colours and texture coordinates of the buffer stay as they
+// are. Each active ripple adds its wave to the whole grid in turn: the same
+// sums, with the ripple's own values at hand throughout.
 void WaterDropsScene::displaceWater() {
     if (!waterMesh || !waterMesh->vertices) return;
-    // An inactive ripple adds nothing: only the active ones are asked, in order.
-    const Ripple* active[10];
-    int activeCount = 0;
-    for (int r = 0; r < rippleCount && r < 10; ++r)
-        if (ripples[r].active) active[activeCount++] = &ripples[r];
-    for (int n = 0; n < waterMesh->vertexCount; ++n) {
-        Vertex& v = waterMesh->vertices[n];
-        float sum = 0.0f;
-        for (int r = 0; r < activeCount; ++r) sum += active[r]->heightAt(v.x, v.y);
-        v.z = sum;
-        v.color = 0xFFFFFFFF;
+    Vertex* vertices = waterMesh->vertices;
+    const int count = waterMesh->vertexCount;
+    for (int n = 0; n < count; ++n) {
+        vertices[n].z = 0.0f;
+        vertices[n].color = 0xFFFFFFFF;
     }
-    waterMesh->writeBufferPositions(waterMesh->vertices);
+    for (int r = 0; r < rippleCount && r < 10; ++r) {
+        if (!ripples[r].active) continue;
+        const Ripple ripple = ripples[r];  // a copy the grid's writes cannot touch
+        for (int n = 0; n < count; ++n) vertices[n].z += ripple.heightAt(vertices[n].x, vertices[n].y);
+    }
+    waterMesh->writeBufferPositions(vertices);
 }
