@@ -1,6 +1,8 @@
 #include "d3d8_texture.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 #include "d3d8_device.h"
 #include "d3d8_format.h"
@@ -127,10 +129,17 @@ namespace {
 bool glKeepsBytes(D3DFORMAT format, const std::vector<BYTE>& bytes) {
     if (format == D3DFMT_A8R8G8B8) return true;
     if (format != D3DFMT_X8R8G8B8) return false;
-    for (size_t i = 3; i < bytes.size(); i += 4) {
-        if (bytes[i] != 0xFF) return false;
+    // Two pixels at a time; a level of one pixel has a single word.
+    const size_t pairs = bytes.size() / 8;
+    const uint64_t fourthBytes = 0xFF000000FF000000ull;
+    uint64_t all = fourthBytes;
+    for (size_t i = 0; i < pairs; ++i) {
+        uint64_t word;
+        std::memcpy(&word, bytes.data() + i * 8, 8);
+        all &= word;
     }
-    return true;
+    if ((all & fourthBytes) != fourthBytes) return false;
+    return bytes.size() % 8 == 0 || bytes[bytes.size() - 1] == 0xFF;
 }
 
 }  // namespace

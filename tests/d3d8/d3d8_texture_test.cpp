@@ -379,6 +379,27 @@ TEST_F(LevelCopyTest, LockedAgainTheLevelsGiveBackEveryByte) {
     alpha->Release();
 }
 
+// Every pixel's fourth byte counts, the last one of a level too.
+TEST_F(LevelCopyTest, AnyFourthByteNotOpaqueKeepsTheCopy) {
+    for (UINT width : {1u, 2u, 4u}) {
+        for (UINT marked = 0; marked <= width; ++marked) {  // marked == width: none marked
+            IDirect3DTexture8* texture = nullptr;
+            ASSERT_EQ(device->CreateTexture(width, 1, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &texture), D3D_OK);
+            D3DLOCKED_RECT locked{};
+            ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+            for (UINT x = 0; x < width; ++x) static_cast<DWORD*>(locked.pBits)[x] = x == marked ? 0x7F123456 : 0xFF123456;
+            texture->UnlockRect(0);
+            sweep();
+            EXPECT_EQ(copyInGl(texture, 0), marked == width) << width << " pixels, pixel " << marked << " marked";
+            ASSERT_EQ(texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+            for (UINT x = 0; x < width; ++x)
+                EXPECT_EQ(static_cast<DWORD*>(locked.pBits)[x], x == marked ? 0x7F123456u : 0xFF123456u);
+            texture->UnlockRect(0);
+            texture->Release();
+        }
+    }
+}
+
 TEST_F(LevelCopyTest, LevelsInGlDrawCopyAndOutliveTheirDevice) {
     IDirect3DTexture8* texture = filled(D3DFMT_A8R8G8B8, 0xFF);
     ASSERT_TRUE(copyInGl(texture, 0));

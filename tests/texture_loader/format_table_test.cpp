@@ -133,3 +133,46 @@ TEST(PixelConversion, FiveBitChannelsWidenByRepeatingTheirTopBits) {
     readPixels(D3DFMT_A1R5G5B5, reinterpret_cast<BYTE*>(&pixel), 1, nullptr, &out);
     EXPECT_EQ(0xFFFF8408u, pixelToColour(out));
 }
+
+// 32-bit colour, the format nearly every texture goes through: each byte
+// reads as byte / 255 exactly, every byte comes back as itself, and writing
+// clamps and rounds as for every format (nothing or less and not-a-number to
+// 0, 1 or more to 255, else v x 255 + 0.5 truncated); X8R8G8B8 reads its
+// fourth byte as opaque and writes it as 0xFF.
+TEST(PixelConversion, EightBitChannelsConvertExactlyBothWays) {
+    for (D3DFORMAT format : {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8}) {
+        const bool alpha = format == D3DFMT_A8R8G8B8;
+        DWORD pixels[256];
+        for (DWORD v = 0; v < 256; ++v) pixels[v] = (v ^ 0x5A) << 24 | v << 16 | (255 - v) << 8 | (v * 7 & 255);
+        FloatPixel read[256];
+        readPixels(format, reinterpret_cast<const BYTE*>(pixels), 256, nullptr, read);
+        for (DWORD v = 0; v < 256; ++v) {
+            SCOPED_TRACE(testing::Message() << "format " << format << " value " << v);
+            EXPECT_EQ(read[v].r, float(v) * (1.0f / 255.0f));
+            EXPECT_EQ(read[v].g, float(255 - v) * (1.0f / 255.0f));
+            EXPECT_EQ(read[v].b, float(v * 7 & 255) * (1.0f / 255.0f));
+            EXPECT_EQ(read[v].a, alpha ? float(v ^ 0x5A) * (1.0f / 255.0f) : 1.0f);
+        }
+        DWORD written[256];
+        writePixels(format, read, 256, nullptr, reinterpret_cast<BYTE*>(written));
+        for (DWORD v = 0; v < 256; ++v) EXPECT_EQ(written[v], alpha ? pixels[v] : pixels[v] | 0xFF000000u) << v;
+
+        const float edges[] = {-0.0f, -1.0f, 0.0f, 1e-9f, 0.5f / 255.0f, 0.49f / 255.0f, 0.2f, 0.5f,
+                               254.5f / 255.0f, 0.999f, 1.0f, 1.5f, 1e30f, INFINITY, -INFINITY, NAN};
+        auto expected = [](float v) -> DWORD {
+            if (!(v > 0)) return 0;
+            if (v >= 1) return 255;
+            return DWORD(v * 255.0f + 0.5f);
+        };
+        for (float v : edges) {
+            const FloatPixel in = {v, v, 1.0f - v, 0.25f};
+            DWORD out = 0;
+            writePixels(format, &in, 1, nullptr, reinterpret_cast<BYTE*>(&out));
+            SCOPED_TRACE(testing::Message() << "format " << format << " channel value " << v);
+            EXPECT_EQ(out >> 16 & 255, expected(v));
+            EXPECT_EQ(out >> 8 & 255, expected(1.0f - v));
+            EXPECT_EQ(out & 255, expected(0.25f));
+            EXPECT_EQ(out >> 24, alpha ? expected(v) : 255u);
+        }
+    }
+}
