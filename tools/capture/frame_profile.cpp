@@ -68,6 +68,7 @@ void FrameProfile::endFrame(int scene) {
     profile.frameDraws.push_back(static_cast<uint32_t>(stats.draws));
     profile.frameBuilds.push_back(static_cast<uint32_t>(stats.programBuilds));
     profile.frameFragments.push_back(double(stats.fragments));
+    profile.frameDeviceCpuMs.push_back(stats.deviceCpuSeconds * 1000.0);
     calibratedBeforeFrame = false;
     profile.sceneCpuMs += (threadCpu - stats.deviceCpuSeconds) * 1000.0;
     profile.deviceCpuMs += stats.deviceCpuSeconds * 1000.0;
@@ -117,17 +118,17 @@ void FrameProfile::printHitches(std::FILE* out, const std::vector<int>& numbers)
     // scene's median, with what it did: a frame that drew more than its
     // neighbours (draws, fragments) or that built GL programs.
     std::fprintf(out, "# frames above twice their scene's median (not the first of a scene or of a return to it, not right after a calibration)\n");
-    std::fprintf(out, "# %5s %7s %7s %7s %7s %7s %7s %7s\n", "scene", "frame", "ms", "median", "CPU ms", "draws",
-                 "builds", "Mfrag");
+    std::fprintf(out, "# %5s %7s %7s %7s %7s %7s %7s %7s %7s\n", "scene", "frame", "ms", "median", "CPU ms", "devCPU",
+                 "draws", "builds", "Mfrag");
     int count = 0;
     for (int number : numbers) {
         const SceneProfile& profile = scenes[number];
         const double middle = median(profile.frameMs);
         for (size_t i = 0; i < profile.frameMs.size(); ++i) {
             if (!profile.countsForWorst(i) || profile.frameMs[i] <= 2.0 * middle) continue;
-            std::fprintf(out, "# %5d %7zu %7.2f %7.2f %7.2f %7u %7u %7.2f\n", number, i, profile.frameMs[i], middle,
-                         profile.frameCpuMs[i], profile.frameDraws[i], profile.frameBuilds[i],
-                         profile.frameFragments[i] / 1e6);
+            std::fprintf(out, "# %5d %7zu %7.2f %7.2f %7.2f %7.2f %7u %7u %7.2f\n", number, i, profile.frameMs[i],
+                         middle, profile.frameCpuMs[i], profile.frameDeviceCpuMs[i], profile.frameDraws[i],
+                         profile.frameBuilds[i], profile.frameFragments[i] / 1e6);
             ++count;
         }
     }

@@ -22,6 +22,7 @@ struct SceneProfile {
     std::vector<uint32_t> frameDraws;     // draws of each frame
     std::vector<uint32_t> frameBuilds;    // GL programs built in each frame
     std::vector<double> frameFragments;   // fragments shaded in each frame
+    std::vector<double> frameDeviceCpuMs;  // the main thread's CPU time inside the device layer, each frame
     // Whether frame i counts for the scene's worst frame: not the first of
     // the scene or of a return to it, not right after a calibration.
     bool countsForWorst(size_t i) const { return !sceneStart[i] && !afterCalibration[i]; }
