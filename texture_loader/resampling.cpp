@@ -292,25 +292,9 @@ bool filterRows(const LevelJob& job, UINT begin, UINT end) {
 }
 
 // A level of the source's size: each row converted to the level's format.
-// 24-bit colour into 32-bit colour, the format of most photographs, is a
-// copy of the bytes with an opaque fourth byte; everything else goes through
-// the common pixel form.
 bool convertRows(BYTE* destination, UINT pitch, D3DFORMAT format, const PALETTEENTRY* palette,
                  const DecodedImage* source) {
     const UINT width = source->width;
-    if (source->format == D3DFMT_R8G8B8 && (format == D3DFMT_X8R8G8B8 || format == D3DFMT_A8R8G8B8)) {
-        for (UINT y = 0; y < source->height; y++) {
-            const BYTE* in = source->pixels + (size_t)y * source->pitch;
-            BYTE* out = destination + (size_t)y * pitch;
-            for (UINT x = 0; x < width; x++, in += 3, out += 4) {
-                out[0] = in[0];
-                out[1] = in[1];
-                out[2] = in[2];
-                out[3] = 0xFF;
-            }
-        }
-        return true;
-    }
     FloatPixel* row = new (std::nothrow) FloatPixel[width];
     if (!row) return false;
     for (UINT y = 0; y < source->height; y++) {

@@ -35,11 +35,8 @@ D3d8Device* currentDevice = nullptr;
 // their own. Nothing changes for memory in use; only what is given back.
 void keepHeapForDrawing() {
 #if defined(__GLIBC__)
-    static bool kept = false;
-    if (kept) return;
     mallopt(M_TRIM_THRESHOLD, 256 << 20);
     mallopt(M_MMAP_THRESHOLD, 32 << 20);
-    kept = true;
 #endif
 }
 
@@ -441,5 +438,7 @@ HRESULT D3d8Device::CopyRects(IDirect3DSurface8* sourceSurface, const RECT* sour
             dirty |= kD3d8DirtyFramebuffer;
         }
     }
+    // The source was only read: its copy can go back at the next sweep.
+    if (source->texture != nullptr) source->texture->markSpare(source->level);
     return D3D_OK;
 }
