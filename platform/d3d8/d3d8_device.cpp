@@ -5,16 +5,13 @@
 
 #include <SDL.h>
 
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
-
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 
 #include "../win32/win32_sdl.h"
 #include "d3d8_format.h"
+#include "d3d8_heap.h"
 #include "d3d8_interface.h"
 #include "d3d8_stats.h"
 #include "d3d8_texture.h"
@@ -24,21 +21,6 @@ namespace {
 
 // The device whose GL context is current on this (the only) thread.
 D3d8Device* currentDevice = nullptr;
-
-// A software GL (llvmpipe) bins each batch of draws into memory of its own,
-// 64 KB blocks, a few per state change, and frees them all when the batch is
-// drawn. glibc hands the top of the heap back to the kernel as soon as more
-// than 128 KB are free there, so every batch faulted its blocks in again:
-// with small draws, more than half of the drawing time went to page faults
-// and zeroed pages. The heap now keeps up to 256 MB free for the next batch,
-// and blocks of up to 32 MB come from the heap rather than from mappings of
-// their own. Nothing changes for memory in use; only what is given back.
-void keepHeapForDrawing() {
-#if defined(__GLIBC__)
-    mallopt(M_TRIM_THRESHOLD, 256 << 20);
-    mallopt(M_MMAP_THRESHOLD, 32 << 20);
-#endif
-}
 
 }  // namespace
 
@@ -117,7 +99,10 @@ HRESULT D3d8Device::initialise(const D3DPRESENT_PARAMETERS& parameters) {
         return D3DERR_INVALIDCALL;
     }
 
-    keepHeapForDrawing();
+    d3d8KeepHeapForDrawing();
+    // Programs load their textures right after they make the device; half the
+    // texture memory the device reports is made ready for them meanwhile.
+    heapWarmup.start(GetAvailableTextureMem() / 2);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);

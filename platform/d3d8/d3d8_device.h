@@ -19,6 +19,7 @@
 
 #include "d3d8_caps.h"
 #include "d3d8_gl.h"
+#include "d3d8_heap.h"
 #include "d3d8_shader_gen.h"
 #include "d3d8_surface.h"
 
@@ -164,6 +165,7 @@ public:
     SDL_Window* window = nullptr;
     bool ownsWindow = false;
     void* glContext = nullptr;
+    D3d8HeapWarmup heapWarmup;
     D3d8Surface* backBuffer = nullptr;
     D3d8Surface* autoDepthStencil = nullptr;
     GLuint frontTexture = 0;  // the last presented picture

@@ -1,8 +1,6 @@
 #include "d3d8_texture.h"
 
 #include <algorithm>
-#include <cstdint>
-#include <cstring>
 
 #include "d3d8_device.h"
 #include "d3d8_format.h"
@@ -53,7 +51,8 @@ D3d8Texture::D3d8Texture(D3d8Device* owner, UINT textureWidth, UINT textureHeigh
             // Storage only: a level's bytes go to GL when it is unlocked, or
             // before the first draw that samples it (most textures are filled
             // right after they are made, so their zeros are never sent).
-            glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(i), static_cast<GLint>(format->internalFormat),
+            const GLenum internal = renderable ? format->internalFormat : format->sampledFormat;
+            glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(i), static_cast<GLint>(internal),
                          static_cast<GLsizei>(levelWidth), static_cast<GLsizei>(levelHeight), 0,
                          format->uploadFormat, format->uploadType, nullptr);
             if (!renderable) staleLevels |= 1u << i;
@@ -123,23 +122,11 @@ void D3d8Texture::markSpare(UINT level) {
 
 namespace {
 
-// Whether reading the level back from GL gives these very bytes: 32-bit
-// colour with alpha, and without alpha where every unused byte is 0xFF (GL
-// keeps no such byte and reads it back as 0xFF).
-bool glKeepsBytes(D3DFORMAT format, const std::vector<BYTE>& bytes) {
-    if (format == D3DFMT_A8R8G8B8) return true;
-    if (format != D3DFMT_X8R8G8B8) return false;
-    // Two pixels at a time; a level of one pixel has a single word.
-    const size_t pairs = bytes.size() / 8;
-    const uint64_t fourthBytes = 0xFF000000FF000000ull;
-    uint64_t all = fourthBytes;
-    for (size_t i = 0; i < pairs; ++i) {
-        uint64_t word;
-        std::memcpy(&word, bytes.data() + i * 8, 8);
-        all &= word;
-    }
-    if ((all & fourthBytes) != fourthBytes) return false;
-    return bytes.size() % 8 == 0 || bytes[bytes.size() - 1] == 0xFF;
+// Whether reading the level back from GL gives the very bytes it was given:
+// 32-bit colour, which sampled textures keep in GL as all four bytes in
+// Direct3D's order (the unused byte of X8R8G8B8 included).
+bool glKeepsBytes(D3DFORMAT format) {
+    return format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8;
 }
 
 }  // namespace
@@ -152,7 +139,7 @@ void D3d8Texture::releaseLevelMemory(UINT level) {
     if (pool != D3DPOOL_MANAGED || device == nullptr || glTexture == 0 || level >= levels.size()) return;
     D3d8Surface* surface = levels[level];
     if (surface->locked || surface->memory.empty() || (staleLevels & (1u << level)) != 0) return;
-    if (!glKeepsBytes(surface->desc.Format, surface->memory)) return;
+    if (!glKeepsBytes(surface->desc.Format)) return;
     std::vector<BYTE>().swap(surface->memory);
     surface->memoryInGl = true;
 }
