@@ -27,9 +27,11 @@ const bool heapKeepsFreedMemory = true;
 const bool heapKeepsFreedMemory = false;
 #endif
 
-// Below the 32 MB at which the heap would map a block on its own (and give it
-// back to the kernel when freed).
-const size_t warmBlockBytes = 16u << 20;
+// Well below the 32 MB at which the heap would map a block on its own (and
+// give it back to the kernel when freed), and small enough that the first
+// block is free again within a few milliseconds: allocations made before
+// then come from beyond the blocks and add to the peak.
+const size_t warmBlockBytes = 4u << 20;
 
 std::atomic<bool> warmedOnce{false};
 
