@@ -41,6 +41,13 @@ FrameProfile::FrameProfile(double launch, int width, int height)
     d3d8ProfileEnable();
 }
 
+double expectedFrameMs(double medianMs, double medianCpuMs, double medianFragments, double frameCpuMs,
+                       double frameFragments) {
+    const double raster = std::max(0.0, medianMs - medianCpuMs);
+    const double scale = medianFragments > 0 ? frameFragments / medianFragments : 1.0;
+    return raster * scale + frameCpuMs;
+}
+
 void FrameProfile::beginFrame() {
     d3d8ProfileBeginFrame();
     frameWall = d3d8WallSeconds();
@@ -116,23 +123,32 @@ void FrameProfile::calibrate() {
 void FrameProfile::printHitches(std::FILE* out, const std::vector<int>& numbers) {
     // Every frame that counts for "worst" and took more than twice its
     // scene's median, with what it did: a frame that drew more than its
-    // neighbours (draws, fragments) or that built GL programs.
+    // neighbours (draws, fragments) or that built GL programs, and the time
+    // its work predicts.
     std::fprintf(out, "# frames above twice their scene's median (not the first of a scene or of a return to it, not right after a calibration)\n");
-    std::fprintf(out, "# %5s %7s %7s %7s %7s %7s %7s %7s %7s\n", "scene", "frame", "ms", "median", "CPU ms", "devCPU",
-                 "draws", "builds", "Mfrag");
+    std::fprintf(out, "# %5s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s\n", "scene", "frame", "ms", "median", "CPU ms",
+                 "devCPU", "draws", "builds", "Mfrag", "expect", "stall");
     int count = 0;
+    int stalls = 0;
     for (int number : numbers) {
         const SceneProfile& profile = scenes[number];
         const double middle = median(profile.frameMs);
+        const double middleCpu = median(profile.frameCpuMs);
+        const double middleFragments = median(profile.frameFragments);
         for (size_t i = 0; i < profile.frameMs.size(); ++i) {
             if (!profile.countsForWorst(i) || profile.frameMs[i] <= 2.0 * middle) continue;
-            std::fprintf(out, "# %5d %7zu %7.2f %7.2f %7.2f %7.2f %7u %7u %7.2f\n", number, i, profile.frameMs[i],
-                         middle, profile.frameCpuMs[i], profile.frameDeviceCpuMs[i], profile.frameDraws[i],
-                         profile.frameBuilds[i], profile.frameFragments[i] / 1e6);
+            const double expected = expectedFrameMs(middle, middleCpu, middleFragments, profile.frameCpuMs[i],
+                                                    profile.frameFragments[i]);
+            const bool stall = profile.frameMs[i] > 2.0 * expected;
+            std::fprintf(out, "# %5d %7zu %7.2f %7.2f %7.2f %7.2f %7u %7u %7.2f %7.2f %7s\n", number, i,
+                         profile.frameMs[i], middle, profile.frameCpuMs[i], profile.frameDeviceCpuMs[i],
+                         profile.frameDraws[i], profile.frameBuilds[i], profile.frameFragments[i] / 1e6, expected,
+                         stall ? "yes" : "no");
             ++count;
+            if (stall) ++stalls;
         }
     }
-    std::fprintf(out, "# %d such frames\n", count);
+    std::fprintf(out, "# %d such frames, %d of them above twice what their work predicts\n", count, stalls);
 }
 
 void FrameProfile::print(std::FILE* out) {

@@ -13,6 +13,14 @@
 #include "../../platform/d3d8/bench/d3d8_gl_reference.h"
 #include "../../platform/d3d8/d3d8_stats.h"
 
+// The milliseconds a frame's work predicts: the scene's median frame's time
+// beyond its main thread's CPU time (the rasterizing), scaled by the frame's
+// fragments over the median frame's, plus the frame's own main-thread CPU
+// time. A frame far above it stalled (a program build, a wait); a frame near
+// it simply drew more.
+double expectedFrameMs(double medianMs, double medianCpuMs, double medianFragments, double frameCpuMs,
+                       double frameFragments);
+
 // The sums over one scene's frames.
 struct SceneProfile {
     std::vector<double> frameMs;  // every frame, in order (the first is the scene's first)
