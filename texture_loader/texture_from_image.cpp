@@ -1,6 +1,8 @@
 #include "texture_from_image.h"
 
 #include <cstring>
+#include <thread>
+#include <vector>
 
 #include "d3dx8math.h"
 #include "format_table.h"
@@ -103,10 +105,97 @@ HRESULT readLevel(IDirect3DTexture8* texture, UINT level, const PALETTEENTRY* pa
     return S_OK;
 }
 
+// The levels below the first, when each is made from the image itself: they
+// depend on nothing else, so a thread of their own makes them into memory of
+// their own while this one creates the texture and fills its first level,
+// and they are copied in afterwards. The bytes are those the levels would get
+// one after the other.
+class SmallerLevels {
+public:
+    UINT count;  // levels 1 to count - 1 are made
+    std::vector<std::vector<BYTE> > pixels;  // [level - 1]: rows of width x bytes per pixel
+    std::vector<UINT> widths;
+    std::vector<UINT> heights;
+    std::vector<HRESULT> results;
+    UINT pixelBytes;
+    std::thread worker;
+
+    SmallerLevels() : count(0), pixelBytes(0) {}
+    ~SmallerLevels() { finish(); }
+    bool running() const { return worker.joinable(); }
+    void finish() {
+        if (worker.joinable()) worker.join();
+    }
+    void start(const DecodedImage* image, D3DFORMAT format, UINT width, UINT height, UINT levels,
+               DWORD filter, D3DCOLOR colorKey, const PALETTEENTRY* palette);
+    // Copies level `level` (1 or more) into the texture; false when it made
+    // no such level (another size), which is then made the ordinary way.
+    bool copyInto(IDirect3DTexture8* texture, UINT level, HRESULT* result) const;
+
+private:
+    SmallerLevels(const SmallerLevels&);
+    SmallerLevels& operator=(const SmallerLevels&);
+};
+
+void SmallerLevels::start(const DecodedImage* image, D3DFORMAT format, UINT width, UINT height,
+                          UINT levels, DWORD filter, D3DCOLOR colorKey, const PALETTEENTRY* palette) {
+    pixelBytes = pixelFormatBytes(format);
+    if (levels < 2 || !pixelBytes || std::thread::hardware_concurrency() < 2) return;
+    count = levels;
+    pixels.resize(levels - 1);
+    widths.resize(levels - 1);
+    heights.resize(levels - 1);
+    results.assign(levels - 1, E_FAIL);
+    for (UINT level = 1; level < levels; level++) {
+        widths[level - 1] = width >> level ? width >> level : 1;
+        heights[level - 1] = height >> level ? height >> level : 1;
+        pixels[level - 1].resize((size_t)widths[level - 1] * heights[level - 1] * pixelBytes);
+    }
+    try {
+        worker = std::thread([this, image, format, filter, colorKey, palette] {
+            for (size_t i = 0; i < pixels.size(); i++)
+                results[i] = loadLevelFromImage(pixels[i].data(), widths[i] * pixelBytes, format, palette,
+                                                widths[i], heights[i], image, filter, colorKey);
+        });
+    } catch (...) {
+        count = 0;  // no thread to be had: the levels are made one after the other
+    }
+}
+
+bool SmallerLevels::copyInto(IDirect3DTexture8* texture, UINT level, HRESULT* result) const {
+    D3DSURFACE_DESC desc;
+    if (level == 0 || level >= count || FAILED(texture->GetLevelDesc(level, &desc)) ||
+        desc.Width != widths[level - 1] || desc.Height != heights[level - 1] ||
+        pixelFormatBytes(desc.Format) != pixelBytes)
+        return false;
+    *result = results[level - 1];
+    if (FAILED(*result)) return true;
+    D3DLOCKED_RECT locked;
+    if (FAILED(texture->LockRect(level, &locked, nullptr, 0))) {
+        *result = E_FAIL;
+        return true;
+    }
+    const size_t rowBytes = (size_t)desc.Width * pixelBytes;
+    for (UINT y = 0; y < desc.Height; y++)
+        memcpy(static_cast<BYTE*>(locked.pBits) + (size_t)y * locked.Pitch,
+               pixels[level - 1].data() + y * rowBytes, rowBytes);
+    texture->UnlockRect(level);
+    return true;
+}
+
 HRESULT fillTexture(IDirect3DTexture8* texture, const DecodedImage* image, DWORD filter,
                     DWORD mipFilter, bool mipFromMip, D3DCOLOR colorKey,
-                    const PALETTEENTRY* palette) {
+                    const PALETTEENTRY* palette, SmallerLevels* smaller) {
     UINT levels = texture->GetLevelCount();
+    if (smaller->running()) {
+        HRESULT result = fillLevel(texture, 0, image, filter, colorKey, palette);
+        smaller->finish();
+        for (UINT level = 1; level < levels && SUCCEEDED(result); level++) {
+            if (!smaller->copyInto(texture, level, &result))
+                result = fillLevel(texture, level, image, filter, colorKey, palette);
+        }
+        return SUCCEEDED(result) ? S_OK : E_FAIL;
+    }
     const DecodedImage* source = image;
     UINT level = 0;
     for (; level < levels && source; level++) {
@@ -184,6 +273,10 @@ HRESULT createTextureFromImage(IDirect3DDevice8* device, DecodedImage* image, UI
         return D3DERR_NOTAVAILABLE;
     }
 
+    SmallerLevels smaller;
+    if (!mipFromMip && !image->nextLevel)
+        smaller.start(image, format, width, height, levels, filter, colorKey, image->palette);
+
     IDirect3DTexture8* created = nullptr;
     if (FAILED(device->CreateTexture(width, height, levels, usage, format, pool, &created)) ||
         !created) {
@@ -204,7 +297,7 @@ HRESULT createTextureFromImage(IDirect3DDevice8* device, DecodedImage* image, UI
     }
     IDirect3DTexture8* target = staging ? staging : created;
     const PALETTEENTRY* levelPalette = image->palette;
-    result = fillTexture(target, image, filter, mipFilter, mipFromMip, colorKey, levelPalette);
+    result = fillTexture(target, image, filter, mipFilter, mipFromMip, colorKey, levelPalette, &smaller);
     if (SUCCEEDED(result) && staging) result = device->UpdateTexture(staging, created);
     if (staging) staging->Release();
     if (FAILED(result)) {

@@ -6,7 +6,9 @@
 #include <cstring>
 
 #include "d3dx8tex.h"
+#include "image_decoders.h"
 #include "recording_device.h"
+#include "resampling.h"
 #include "image_writers.h"
 #include "temp_folder.h"
 
@@ -175,6 +177,35 @@ TEST_F(TextureLoader, DefaultPoolTexturesAreFilledThroughSystemMemory) {
     EXPECT_EQ(1, device.liveTextures);  // the staging copy is gone
     expectColourNear(gradient(40, 60), texture->pixel(0, 10, 10), 0);
     texture->Release();
+}
+
+// The levels below the first are made on a second thread while the texture
+// is created: each must hold the bytes it gets made alone from the image.
+TEST_F(TextureLoader, LevelsMadeAlongsideTheTextureMatchThoseMadeAlone) {
+    auto noise = [](UINT x, UINT y) -> DWORD {
+        DWORD v = (x * 2654435761u) ^ (y * 40503u + 12345u);
+        v ^= v >> 13;
+        return v * 2246822519u;
+    };
+    const std::vector<BYTE> bytes = encodePng(96, 40, noise, true);  // padded to 128 x 64
+    std::string path = file("noise.png", bytes);
+    RecordingTexture* texture = nullptr;
+    ASSERT_EQ(S_OK, loadAsTheTableDoes(path, &texture));
+    ASSERT_EQ(8u, texture->levels.size());
+    DecodedImage image;
+    ASSERT_EQ(S_OK, decodeImageFile(bytes.data(), (UINT)bytes.size(), &image));
+    for (UINT level = 0; level < texture->levels.size(); ++level) {
+        const RecordingTexture::Level& made = texture->levels[level];
+        std::vector<BYTE> alone((size_t)made.width * made.height * 4);
+        ASSERT_EQ(S_OK, loadLevelFromImage(alone.data(), made.width * 4, texture->format, nullptr, made.width,
+                                           made.height, &image, D3DX_FILTER_LINEAR, 0));
+        for (UINT y = 0; y < made.height; ++y)
+            ASSERT_EQ(0, std::memcmp(made.bytes.data() + (size_t)y * made.pitch, alone.data() + (size_t)y * made.width * 4,
+                                     (size_t)made.width * 4))
+                << "level " << level << " row " << y;
+    }
+    texture->Release();
+    EXPECT_EQ(0, device.liveTextures);
 }
 
 TEST_F(TextureLoader, SizesAndLevelsFollowTheDeviceCaps) {
