@@ -112,7 +112,6 @@ HRESULT readLevel(IDirect3DTexture8* texture, UINT level, const PALETTEENTRY* pa
 // one after the other.
 class SmallerLevels {
 public:
-    UINT count;  // levels 1 to count - 1 are made
     std::vector<std::vector<BYTE> > pixels;  // [level - 1]: rows of width x bytes per pixel
     std::vector<UINT> widths;
     std::vector<UINT> heights;
@@ -120,7 +119,7 @@ public:
     UINT pixelBytes;
     std::thread worker;
 
-    SmallerLevels() : count(0), pixelBytes(0) {}
+    SmallerLevels() : pixelBytes(0) {}
     ~SmallerLevels() { finish(); }
     bool running() const { return worker.joinable(); }
     void finish() {
@@ -141,7 +140,6 @@ void SmallerLevels::start(const DecodedImage* image, D3DFORMAT format, UINT widt
                           UINT levels, DWORD filter, D3DCOLOR colorKey, const PALETTEENTRY* palette) {
     pixelBytes = pixelFormatBytes(format);
     if (levels < 2 || !pixelBytes || std::thread::hardware_concurrency() < 2) return;
-    count = levels;
     pixels.resize(levels - 1);
     widths.resize(levels - 1);
     heights.resize(levels - 1);
@@ -158,13 +156,13 @@ void SmallerLevels::start(const DecodedImage* image, D3DFORMAT format, UINT widt
                                                 widths[i], heights[i], image, filter, colorKey);
         });
     } catch (...) {
-        count = 0;  // no thread to be had: the levels are made one after the other
+        // No thread to be had: the levels are made one after the other.
     }
 }
 
 bool SmallerLevels::copyInto(IDirect3DTexture8* texture, UINT level, HRESULT* result) const {
     D3DSURFACE_DESC desc;
-    if (level == 0 || level >= count || FAILED(texture->GetLevelDesc(level, &desc)) ||
+    if (level == 0 || level > pixels.size() || FAILED(texture->GetLevelDesc(level, &desc)) ||
         desc.Width != widths[level - 1] || desc.Height != heights[level - 1] ||
         pixelFormatBytes(desc.Format) != pixelBytes)
         return false;

@@ -11,17 +11,16 @@
 
 namespace {
 
+// The sanitizers' allocators keep freed memory their own way.
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-const bool heapKeepsFreedMemory = false;
+#define ZELVARO_SANITIZER_HEAP 1
 #elif defined(__has_feature)
 #if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || __has_feature(memory_sanitizer)
-const bool heapKeepsFreedMemory = false;
-#elif defined(__GLIBC__)
-const bool heapKeepsFreedMemory = true;
-#else
-const bool heapKeepsFreedMemory = false;
+#define ZELVARO_SANITIZER_HEAP 1
 #endif
-#elif defined(__GLIBC__)
+#endif
+
+#if defined(__GLIBC__) && !defined(ZELVARO_SANITIZER_HEAP)
 const bool heapKeepsFreedMemory = true;
 #else
 const bool heapKeepsFreedMemory = false;
